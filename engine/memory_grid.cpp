@@ -1,0 +1,42 @@
+#include "memory_grid.h"
+
+#include <algorithm>
+
+namespace tamsel {
+
+MemoryGrid::MemoryGrid(int colCount, int rowCount)
+{
+    setColCount(colCount);
+    setRowCount(rowCount);
+}
+
+void MemoryGrid::setColCount(int count)
+{
+    colCount_ = std::max(count, 0);
+    for (auto& row : rows_)
+        row.resize(static_cast<size_t>(colCount_));
+}
+
+void MemoryGrid::setRowCount(int count)
+{
+    rowCount_ = std::max(count, 0);
+    rows_.resize(static_cast<size_t>(rowCount_), std::vector<std::string>(static_cast<size_t>(colCount_)));
+}
+
+bool MemoryGrid::contains(int col, int row) const
+{
+    return col >= 0 && col < colCount_ && row >= 0 && row < rowCount_;
+}
+
+std::string MemoryGrid::cell(int col, int row) const
+{
+    return contains(col, row) ? rows_[static_cast<size_t>(row)][static_cast<size_t>(col)] : std::string();
+}
+
+void MemoryGrid::setCell(int col, int row, const std::string& text)
+{
+    if (contains(col, row))
+        rows_[static_cast<size_t>(row)][static_cast<size_t>(col)] = text;
+}
+
+}  // namespace tamsel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace tamsel {
+
+// A table of texts as the result grids hold them: row 0 is the header row,
+// column 0 the number column. Texts are GBK bytes, never converted here.
+// Reads outside the grid give an empty text; writes outside it are ignored.
+class StringGrid {
+public:
+    virtual ~StringGrid() = default;
+
+    virtual int colCount() const = 0;
+    virtual int rowCount() const = 0;
+    virtual void setColCount(int count) = 0;
+    virtual void setRowCount(int count) = 0;
+
+    virtual std::string cell(int col, int row) const = 0;
+    virtual void setCell(int col, int row, const std::string& text) = 0;
+};
+
+}  // namespace tamsel
