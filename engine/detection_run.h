@@ -1,0 +1,38 @@
+#pragma once
+
+#include "item_records.h"
+#include "run_host.h"
+
+#include <memory>
+#include <string>
+
+namespace tamsel {
+
+// The run state the window holds: the latest run's items, the Running flag,
+// and the start of a run. Lives on the host thread.
+class DetectionRun {
+public:
+    // searchHost: "host" or "host:port" of the marketplace's item search.
+    DetectionRun(RunHost& host, std::string searchHost);
+    // Abandons a run in progress: its requests are aborted, no further step
+    // reaches the host, and its threads are joined (within a fraction of a second).
+    ~DetectionRun();
+
+    DetectionRun(const DetectionRun&) = delete;
+    DetectionRun& operator=(const DetectionRun&) = delete;
+
+    // The start button's click: starts a run when the button is enabled.
+    void btnSearchClick();
+
+    // Host thread: runs the hand-over a worker is waiting for, if any.
+    void runPending();
+
+    bool running() const;
+    const RunItems& items() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace tamsel
