@@ -1,0 +1,50 @@
+#include "my_utils.h"
+
+namespace tamsel {
+
+void ClearGrid(StringGrid& grid, int rowCount)
+{
+    const int rows = grid.rowCount();
+    const int cols = grid.colCount();
+    for (int r = 1; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            grid.setCell(c, r, std::string());
+    grid.setRowCount(rowCount);
+}
+
+std::vector<std::string> SplitText(std::string_view text, std::string_view delimiter)
+{
+    std::vector<std::string> pieces;
+    if (text.empty())
+        return pieces;
+    size_t start = 0;
+    if (!delimiter.empty()) {
+        for (size_t at = text.find(delimiter); at != std::string_view::npos; at = text.find(delimiter, start)) {
+            pieces.emplace_back(text.substr(start, at - start));
+            start = at + delimiter.size();
+        }
+    }
+    pieces.emplace_back(text.substr(start));
+    return pieces;
+}
+
+std::string UrlEncode(std::string_view text)
+{
+    static constexpr char hexDigits[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size() * 3);
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        const bool plain = (byte >= '0' && byte <= '9') || (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+        if (plain) {
+            encoded.push_back(ch);
+        } else {
+            encoded.push_back('%');
+            encoded.push_back(hexDigits[byte >> 4]);
+            encoded.push_back(hexDigits[byte & 0x0F]);
+        }
+    }
+    return encoded;
+}
+
+}  // namespace tamsel

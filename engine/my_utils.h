@@ -1,0 +1,23 @@
+#pragma once
+
+#include "string_grid.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamsel {
+
+// Empties every cell below the header row, then sets the row count.
+void ClearGrid(StringGrid& grid, int rowCount);
+
+// Splits at every non-overlapping occurrence of `delimiter`: k occurrences give
+// k + 1 pieces, empty ones included. An empty text gives no pieces at all; an
+// empty delimiter never matches, so a non-empty text then gives itself.
+std::vector<std::string> SplitText(std::string_view text, std::string_view delimiter);
+
+// Percent-encodes every byte except ASCII letters and digits ("%" and two
+// upper-case hex digits); a blank becomes %20, never "+".
+std::string UrlEncode(std::string_view text);
+
+}  // namespace tamsel

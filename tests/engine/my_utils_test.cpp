@@ -1,0 +1,71 @@
+#include "memory_grid.h"
+#include "my_utils.h"
+
+#include <gtest/gtest.h>
+
+using namespace tamsel;
+using Pieces = std::vector<std::string>;
+
+TEST(ClearGrid, EmptiesEveryRowBelowTheHeaderAndSetsTheRowCount)
+{
+    MemoryGrid grid(3, 4);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            grid.setCell(c, r, "x" + std::to_string(c) + std::to_string(r));
+    ClearGrid(grid, 2);
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.cell(0, 0), "x00");
+    EXPECT_EQ(grid.cell(2, 0), "x20");
+    EXPECT_EQ(grid.cell(0, 1), "");
+    EXPECT_EQ(grid.cell(2, 1), "");
+    grid.setRowCount(4);  // rows cut off before were emptied too
+    EXPECT_EQ(grid.cell(1, 3), "");
+}
+
+TEST(ClearGrid, OnAHeaderOnlyGridOnlySetsTheRowCount)
+{
+    MemoryGrid grid(2, 1);
+    grid.setCell(1, 0, "head");
+    ClearGrid(grid, 2);
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.cell(1, 0), "head");
+}
+
+TEST(SplitText, GivesOnePieceMoreThanDelimiters)
+{
+    EXPECT_EQ(SplitText("a,b,c", ","), (Pieces{"a", "b", "c"}));
+    EXPECT_EQ(SplitText("abc", ","), (Pieces{"abc"}));
+    EXPECT_EQ(SplitText("a,,b", ","), (Pieces{"a", "", "b"}));
+    EXPECT_EQ(SplitText(",a,", ","), (Pieces{"", "a", ""}));
+    EXPECT_EQ(SplitText(",", ","), (Pieces{"", ""}));
+}
+
+TEST(SplitText, OfAnEmptyTextIsAnEmptyList)
+{
+    EXPECT_EQ(SplitText("", ","), Pieces{});
+}
+
+TEST(SplitText, DoesNotOverlapMultiByteDelimiters)
+{
+    EXPECT_EQ(SplitText("aXXXb", "XX"), (Pieces{"a", "Xb"}));
+    EXPECT_EQ(SplitText("1\"all\":null2\"all\":null", "\"all\":null"), (Pieces{"1", "2", ""}));
+}
+
+TEST(SplitText, WithAnEmptyDelimiterKeepsTheTextWhole)
+{
+    EXPECT_EQ(SplitText("abc", ""), (Pieces{"abc"}));
+}
+
+TEST(UrlEncode, KeepsOnlyAsciiLettersAndDigits)
+{
+    EXPECT_EQ(UrlEncode("azAZ09"), "azAZ09");
+    EXPECT_EQ(UrlEncode("a b-c.d_e~f+"), "a%20b%2Dc%2Ed%5Fe%7Ef%2B");
+    EXPECT_EQ(UrlEncode(""), "");
+}
+
+TEST(UrlEncode, WritesHighBytesWithUpperCaseHex)
+{
+    EXPECT_EQ(UrlEncode("\x80\xff\xAb"), "%80%FF%AB");
+    EXPECT_EQ(UrlEncode("\xE6\x8E\xA2"), "%E6%8E%A2");  // one three-byte UTF-8 character
+    EXPECT_EQ(UrlEncode(std::string_view("\0", 1)), "%00");
+}
