@@ -1,0 +1,124 @@
+#include "rank_analysis.h"
+
+#include "my_utils.h"
+#include "system_texts.h"
+
+#include <string>
+#include <unordered_set>
+#include <utility>
+
+namespace tamsel {
+namespace {
+
+// The exchange sort of the analysis: for each i, every j from i on that beats the
+// record at i (strictly) takes its place. The swaps depend on the keys alone, so
+// the sort runs on a compact key array and returns the permutation it made;
+// moving the records afterwards gives the same order as swapping them in place.
+template <typename Beats>
+std::vector<size_t> exchangeSortOrder(std::vector<int32_t> keys, Beats beats)
+{
+    std::vector<size_t> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        for (size_t j = i; j < keys.size(); ++j) {
+            if (beats(keys[j], keys[i])) {
+                std::swap(keys[i], keys[j]);
+                std::swap(order[i], order[j]);
+            }
+        }
+    }
+    return order;
+}
+
+void writeDemotedRow(StringGrid& grid, int32_t row, const TItemInfo& item)
+{
+    grid.setCell(0, row, std::to_string(row));
+    grid.setCell(1, row, item.Title);
+    grid.setCell(2, row, std::to_string(item.Sales));
+    grid.setCell(3, row, item.Price);
+    grid.setCell(4, row, item.ItemId);
+    grid.setRowCount(grid.rowCount() + 1);
+}
+
+void writeRankingRow(StringGrid& grid, int32_t row, const TItemInfo& item)
+{
+    grid.setCell(0, row, std::to_string(row));
+    grid.setCell(1, row, item.Title);
+    grid.setCell(2, row, std::to_string(item.Sales));
+    grid.setCell(3, row, item.Price);
+    grid.setCell(4, row, std::to_string(item.ActualRank));
+    grid.setCell(5, row, std::to_string(item.TheoreticalRank));
+    grid.setCell(6, row, std::to_string(int64_t{item.TheoreticalRank} - item.ActualRank));
+    if (item.TheoreticalRank <= 10)
+        grid.setCell(7, row, std::string(item.TheoreticalRank < item.ActualRank ? VerdictDemoted : VerdictNormal));
+    grid.setCell(8, row, item.ItemId);
+    grid.setRowCount(grid.rowCount() + 1);
+}
+
+}  // namespace
+
+void BuildItemsBySales(RunItems& items)
+{
+    std::vector<int32_t> sales;
+    sales.reserve(items.DefaultOrderItems.size());
+    for (const TItemInfo& item : items.DefaultOrderItems)
+        sales.push_back(item.Sales);
+    const std::vector<size_t> order = exchangeSortOrder(std::move(sales), [](int32_t a, int32_t b) { return a > b; });
+
+    items.ItemsBySales.clear();
+    items.ItemsBySales.reserve(order.size());
+    for (const size_t from : order)
+        items.ItemsBySales.push_back(items.DefaultOrderItems[from]);
+    for (size_t i = 0; i < items.ItemsBySales.size(); ++i)
+        items.ItemsBySales[i].TheoreticalRank = static_cast<int32_t>(i + 1);
+}
+
+TItemRecordInfo FindSalesOrderItem(const RunItems& items, std::string_view id)
+{
+    for (const TItemRecordInfo& record : items.SalesOrderItems) {
+        if (record.ItemId == id)
+            return record;
+    }
+    return TItemRecordInfo();
+}
+
+void AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgData3)
+{
+    BuildItemsBySales(items);
+
+    // Only the id of the first matching sales-order record is ever read, and it
+    // equals the id looked up, so set membership decides exactly as a scan would.
+    std::unordered_set<std::string_view> salesOrderIds;
+    for (const TItemRecordInfo& record : items.SalesOrderItems)
+        salesOrderIds.insert(record.ItemId);
+
+    std::unordered_set<std::string_view> demotedIds;
+    int32_t demotedRows = 0;
+    for (const TItemInfo& item : items.ItemsBySales) {
+        if (!item.ItemId.empty() && salesOrderIds.contains(item.ItemId))
+            continue;
+        writeDemotedRow(sgData2, ++demotedRows, item);
+        demotedIds.insert(item.ItemId);
+    }
+    if (demotedRows == 0) {
+        ClearGrid(sgData2, 2);
+        sgData2.setCell(1, 1, allClearMessage(static_cast<int32_t>(items.ItemsBySales.size())));
+    }
+
+    std::vector<int32_t> rankDiffs;
+    rankDiffs.reserve(items.ItemsBySales.size());
+    for (const TItemInfo& item : items.ItemsBySales)
+        rankDiffs.push_back(static_cast<int32_t>(int64_t{item.ActualRank} - item.TheoreticalRank));
+    const std::vector<size_t> order = exchangeSortOrder(std::move(rankDiffs), [](int32_t a, int32_t b) { return a < b; });
+
+    // The ranking lists ItemsBySales in that order; no copy of the records is needed.
+    int32_t rankingRows = 0;
+    for (const size_t from : order) {
+        const TItemInfo& item = items.ItemsBySales[from];
+        if (!demotedIds.contains(item.ItemId))
+            writeRankingRow(sgData3, ++rankingRows, item);
+    }
+}
+
+}  // namespace tamsel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "item_records.h"
+#include "string_grid.h"
+
+#include <string_view>
+
+namespace tamsel {
+
+// Rebuilds ItemsBySales: a copy of DefaultOrderItems ordered by Sales, highest
+// first, by the exchange sort whose loop decides the order of equal sales, with
+// TheoreticalRank 1, 2, 3, ... in that order.
+void BuildItemsBySales(RunItems& items);
+
+// A copy of the first sales-order record whose ItemId equals `id` byte for byte;
+// an empty record when there is none.
+TItemRecordInfo FindSalesOrderItem(const RunItems& items, std::string_view id);
+
+// Judges the run: builds ItemsBySales, writes the items missing from the
+// sales-order listing to sgData2 (5 columns) or the all-clear message when
+// there are none, and ranks the other items in sgData3 (9 columns). Both grids
+// are expected cleared to a header row and one empty row.
+void AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgData3);
+
+}  // namespace tamsel
