@@ -1,0 +1,160 @@
+#include "sort_grid.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tamsel {
+namespace {
+
+// A cell text classified once, so that comparing two keys needs no parsing.
+struct SortKey {
+    std::string_view text;
+    size_t pieces = 1;   // 1 + the number of "|"
+    bool isNumber = false;
+    double value = 0.0;
+    bool blankInColumn2 = false;
+    size_t row = 0;      // data row the key came from
+};
+
+bool isDigit(char ch)
+{
+    return ch >= '0' && ch <= '9';
+}
+
+// Reads the whole text as a decimal number of the shape CellGreater describes;
+// the decimal separator is always ".", whatever the locale.
+bool readNumber(std::string_view text, double& value)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && text[begin] == ' ')
+        ++begin;
+    while (end > begin && text[end - 1] == ' ')
+        --end;
+    const std::string_view number = text.substr(begin, end - begin);
+
+    size_t pos = 0;
+    if (pos < number.size() && (number[pos] == '+' || number[pos] == '-'))
+        ++pos;
+    const size_t mantissaAt = pos;
+    size_t digits = 0;
+    while (pos < number.size() && isDigit(number[pos]))
+        ++pos, ++digits;
+    if (pos < number.size() && number[pos] == '.') {
+        ++pos;
+        while (pos < number.size() && isDigit(number[pos]))
+            ++pos, ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (pos < number.size() && (number[pos] == 'e' || number[pos] == 'E')) {
+        ++pos;
+        if (pos < number.size() && (number[pos] == '+' || number[pos] == '-'))
+            ++pos;
+        const size_t exponentAt = pos;
+        while (pos < number.size() && isDigit(number[pos]))
+            ++pos;
+        if (pos == exponentAt)
+            return false;
+    }
+    if (pos != number.size())
+        return false;
+
+    // from_chars takes no "+"; a "-" it reads itself.
+    const size_t from = number[0] == '+' ? mantissaAt : 0;
+    double parsed = 0.0;
+    const auto [stop, error] = std::from_chars(number.data() + from, number.data() + number.size(), parsed);
+    // Out of range, too large or too small for a double, reads as no number at all.
+    if (error != std::errc() || stop != number.data() + number.size())
+        return false;
+    value = parsed;
+    return true;
+}
+
+SortKey classify(std::string_view text)
+{
+    SortKey key;
+    key.text = text;
+    key.pieces = 1 + static_cast<size_t>(std::count(text.begin(), text.end(), '|'));
+    if (key.pieces == 1)
+        key.isNumber = readNumber(text, key.value);
+    return key;
+}
+
+bool greater(const SortKey& a, const SortKey& b)
+{
+    if (a.pieces > 1 || b.pieces > 1)
+        return a.pieces > b.pieces;
+    if (a.isNumber && b.isNumber)
+        return a.value > b.value;
+    if (a.text.size() == b.text.size())
+        return a.text.compare(b.text) > 0;  // char_traits<char> orders bytes as unsigned
+    return a.text.size() > b.text.size();
+}
+
+// Mode 0: descending as soon as some later row ranks above an earlier one.
+bool toggleChoosesDescending(const std::vector<SortKey>& keys)
+{
+    for (size_t r = 0; r < keys.size(); ++r)
+        for (size_t s = r + 1; s < keys.size(); ++s)
+            if (greater(keys[s], keys[r]))
+                return true;
+    return false;
+}
+
+}  // namespace
+
+bool TSortGrid::CellGreater(std::string_view a, std::string_view b)
+{
+    return greater(classify(a), classify(b));
+}
+
+void TSortGrid::SortByColumn(StringGrid& grid, int32_t DataCol, int32_t mode)
+{
+    const int dataCols = grid.colCount() - 1;
+    const int dataRows = grid.rowCount() - 1;
+    if (DataCol < 0 || DataCol >= dataCols || dataRows <= 0)
+        return;
+
+    // Working copy, read once: copy[d][r] is grid cell (d + 1, r + 1).
+    std::vector<std::vector<std::string>> copy(static_cast<size_t>(dataCols));
+    for (int d = 0; d < dataCols; ++d) {
+        copy[static_cast<size_t>(d)].reserve(static_cast<size_t>(dataRows));
+        for (int r = 0; r < dataRows; ++r)
+            copy[static_cast<size_t>(d)].push_back(grid.cell(d + 1, r + 1));
+    }
+
+    const std::vector<std::string>& keyTexts = copy[static_cast<size_t>(DataCol)];
+    std::vector<SortKey> keys;
+    keys.reserve(static_cast<size_t>(dataRows));
+    for (size_t r = 0; r < keyTexts.size(); ++r) {
+        SortKey key = classify(keyTexts[r]);
+        key.blankInColumn2 = dataCols < 2 || copy[1][r].empty();
+        key.row = r;
+        keys.push_back(key);
+    }
+
+    const bool descending = mode == 2 || (mode != 1 && toggleChoosesDescending(keys));
+
+    // The exchange sort decides the order of equal keys; it moves keys, which
+    // carry their row, and the texts follow once at the end.
+    for (size_t i = 0; i < keys.size(); ++i) {
+        for (size_t j = i + 1; j < keys.size(); ++j) {
+            if (keys[j].blankInColumn2)
+                continue;
+            if (greater(keys[j], keys[i]) == descending)
+                std::swap(keys[i], keys[j]);
+        }
+    }
+
+    for (int d = 0; d < dataCols; ++d) {
+        std::vector<std::string>& column = copy[static_cast<size_t>(d)];
+        for (int r = 0; r < dataRows; ++r)
+            grid.setCell(d + 1, r + 1, column[keys[static_cast<size_t>(r)].row]);
+    }
+}
+
+}  // namespace tamsel
