@@ -134,6 +134,13 @@ TEST(SortByColumn, LeavesTheGridAloneForColumnsOutsideTheData)
     }
 }
 
+TEST(SortByColumn, MovesNothingInAGridWithoutColumnTwo)
+{
+    MemoryGrid grid = gridWithRows({{"a"}, {"bb"}}, 2);
+    TSortGrid::SortByColumn(grid, 0, 2);
+    EXPECT_EQ(column(grid, 1), (Texts{"a", "bb"}));
+}
+
 TEST(SortByColumn, LeavesAHeaderOnlyGridAlone)
 {
     MemoryGrid grid = keyed({});
