@@ -1,0 +1,85 @@
+#include "codepage.h"
+#include "market_simulator.h"
+#include "site_pages.h"
+#include "text_escape.h"
+
+#include <httplib.h>
+#include <gtest/gtest.h>
+
+using namespace tamsel::sim;
+
+TEST(MakersSite, VersionFileAnswersTheConfiguredText)
+{
+    MarketSimulatorOptions options;
+    options.versionText = "1.10";
+    MarketSimulator sim(options);
+    httplib::Client client("127.0.0.1", sim.start());
+    const auto version = client.Get("/quorl/v.php");
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->body, "1.10");
+}
+
+TEST(MakersSite, PagesAreUtf8AndTheNoteExplainsTheThreeGrids)
+{
+    MarketSimulator sim;
+    httplib::Client client("127.0.0.1", sim.start());
+    for (const char* path : {"/", "/quorl/note.html", "/softweb.html", "/bbs"}) {
+        const auto page = client.Get(path);
+        ASSERT_TRUE(page) << path;
+        EXPECT_EQ(page->status, 200) << path;
+        EXPECT_NE(page->body.find("<meta charset=\"utf-8\">"), std::string::npos) << path;
+    }
+    const std::string note = client.Get("/quorl/note.html")->body;
+    for (const char* words : {"宝贝列表", "降权宝贝", "宝贝权重排行榜（隐形降权）", "差值", "重要宝贝被隐性降权"})
+        EXPECT_NE(note.find(words), std::string::npos) << words;
+    EXPECT_EQ(client.Get("/nothing")->status, 404);
+}
+
+TEST(MakersSite, ArchiveIsServedUnderItsEncodedOrRawName)
+{
+    MarketSimulator sim;
+    httplib::Client client("127.0.0.1", sim.start());
+    client.set_url_encode(false);
+    const std::string name(kArchivePath.substr(7));
+    for (const std::string& path : {"/quorl/" + percentEncode(name), "/quorl/" + name,
+                                    "/quorl/" + percentEncode(tamsel::utf8ToGbk(name))}) {
+        const auto archive = client.Get(path.c_str());
+        ASSERT_TRUE(archive) << path;
+        EXPECT_EQ(archive->status, 200) << path;
+        EXPECT_EQ(archive->body.substr(0, 7), std::string("Rar!\x1A\x07\x00", 7)) << path;
+    }
+}
+
+TEST(RequestLog, CountsEveryRequestAndLogsOneLineEach)
+{
+    std::vector<std::string> printed;
+    MarketSimulatorOptions options;
+    options.onRequest = [&](const std::string& line) { printed.push_back(line); };
+    MarketSimulator sim(options);
+    httplib::Client client("127.0.0.1", sim.start());
+    client.Post("/search_auction.htm", "nick=demo-shop", "application/x-www-form-urlencoded");
+    client.Get("/itemlist/default.htm?&cat=0&s=48&sort=coefp&nick=demo%2Dshop&yp4p_page=2",
+               {{"User-Agent", "agent A"}});
+    client.Get("/missing");
+
+    EXPECT_EQ(sim.requestCount(), 3u);
+    EXPECT_EQ(sim.logLines(), printed);
+    ASSERT_EQ(printed.size(), 3u);
+    EXPECT_EQ(printed[0], "#1 POST /search_auction.htm -> 200 search form, nick demo-shop, viewIndex 3");
+    const std::string listing = "#2 GET /itemlist/default.htm?&cat=0&s=48&sort=coefp&nick=demo%2Dshop&yp4p_page=2 "
+                                "-> 200 demo-shop, default order, page 2 of 3, 48 items, ";
+    EXPECT_EQ(printed[1].substr(0, listing.size()), listing);
+    EXPECT_EQ(sim.requests()[1].userAgent, "agent A");
+    EXPECT_EQ(sim.requests()[2].status, 404);
+}
+
+TEST(MarketSimulator, StartsOnceAndStopsWithoutStarting)
+{
+    MarketSimulator idle;
+    idle.stop();
+    MarketSimulator sim;
+    EXPECT_GT(sim.start(), 0);
+    EXPECT_THROW(sim.start(), std::logic_error);
+    sim.stop();
+    sim.stop();
+}
