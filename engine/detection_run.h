@@ -12,8 +12,10 @@ namespace tamsel {
 // and the start of a run. Lives on the host thread.
 class DetectionRun {
 public:
+    static constexpr int DefaultReadTimeoutMs = 10000;
+
     // searchHost: "host" or "host:port" of the marketplace's item search.
-    DetectionRun(RunHost& host, std::string searchHost);
+    DetectionRun(RunHost& host, std::string searchHost, int readTimeoutMs = DefaultReadTimeoutMs);
     // Abandons a run in progress: its requests are aborted, no further step
     // reaches the host, and its threads are joined (within a fraction of a second).
     ~DetectionRun();

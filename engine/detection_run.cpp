@@ -1,0 +1,87 @@
+#include "detection_run.h"
+
+#include "my_utils.h"
+#include "run_thread.h"
+
+#include <list>
+#include <thread>
+
+namespace tamsel {
+
+struct DetectionRun::State {
+    State(RunHost& host, std::string searchHost, int readTimeoutMs)
+        : context(host, std::move(searchHost), readTimeoutMs)
+    {
+    }
+
+    struct Launcher {
+        std::thread thread;
+        std::atomic<bool> finished{false};
+    };
+
+    void joinFinishedLaunchers()
+    {
+        launchers.remove_if([](Launcher& launcher) {
+            if (!launcher.finished)
+                return false;
+            launcher.thread.join();
+            return true;
+        });
+    }
+
+    RunContext context;
+    // A new run may start while the previous launcher still finishes its bookkeeping.
+    std::list<Launcher> launchers;
+};
+
+DetectionRun::DetectionRun(RunHost& host, std::string searchHost, int readTimeoutMs)
+    : state_(std::make_unique<State>(host, std::move(searchHost), readTimeoutMs))
+{
+}
+
+DetectionRun::~DetectionRun()
+{
+    state_->context.abandoned = true;
+    state_->context.handOver.abandon();
+    for (auto& launcher : state_->launchers)
+        launcher.thread.join();
+}
+
+void DetectionRun::btnSearchClick()
+{
+    RunContext& context = state_->context;
+    RunHost& host = context.host;
+    if (!host.searchEnabled())
+        return;
+    ClearGrid(host.sgData1(), 2);
+    ClearGrid(host.sgData2(), 2);
+    ClearGrid(host.sgData3(), 2);
+    context.Running = 1;
+    host.setSearchEnabled(false);
+    context.items.DefaultOrderItems.clear();
+    context.items.SalesOrderItems.clear();
+
+    state_->joinFinishedLaunchers();
+    auto& launcher = state_->launchers.emplace_back();
+    launcher.thread = std::thread([&context, &launcher] {
+        LaunchRun(context);
+        launcher.finished = true;
+    });
+}
+
+void DetectionRun::runPending()
+{
+    state_->context.handOver.runPending();
+}
+
+bool DetectionRun::running() const
+{
+    return state_->context.Running != 0;
+}
+
+const RunItems& DetectionRun::items() const
+{
+    return state_->context.items;
+}
+
+}  // namespace tamsel

@@ -1,0 +1,64 @@
+#include "headless_host.h"
+
+#include "result_grids.h"
+
+namespace tamsel {
+
+HeadlessHost::HeadlessHost(std::string sellerIdGbk)
+    : grid1_(0, 0), grid2_(0, 0), grid3_(0, 0), sellerId_(std::move(sellerIdGbk))
+{
+    SetupResultGrid(grid1_, sgData1Columns());
+    SetupResultGrid(grid2_, sgData2Columns());
+    SetupResultGrid(grid3_, sgData3Columns());
+}
+
+std::string HeadlessHost::sellerIdText() const
+{
+    std::lock_guard lock(mutex_);
+    return sellerId_;
+}
+
+void HeadlessHost::setSellerIdText(std::string sellerIdGbk)
+{
+    std::lock_guard lock(mutex_);
+    sellerId_ = std::move(sellerIdGbk);
+}
+
+void HeadlessHost::wakeHost()
+{
+    std::lock_guard lock(mutex_);
+    wakeRequested_ = true;
+    woken_.notify_one();
+}
+
+bool HeadlessHost::runToEnd(DetectionRun& run, std::chrono::milliseconds limit)
+{
+    run.btnSearchClick();
+    return serveUntil(run, limit, [&run] { return !run.running(); });
+}
+
+bool HeadlessHost::serveUntilSearchEnabled(DetectionRun& run, std::chrono::milliseconds limit)
+{
+    return serveUntil(run, limit, [this] { return searchEnabled_; });
+}
+
+bool HeadlessHost::serveUntil(DetectionRun& run, std::chrono::milliseconds limit, const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    // The flag that ends a run is cleared by another thread without waking us,
+    // so the wait also looks again after a short slice.
+    constexpr auto slice = std::chrono::milliseconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        {
+            std::unique_lock lock(mutex_);
+            woken_.wait_for(lock, slice, [this] { return wakeRequested_; });
+            wakeRequested_ = false;
+        }
+        run.runPending();
+    }
+    return true;
+}
+
+}  // namespace tamsel

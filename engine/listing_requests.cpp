@@ -1,0 +1,99 @@
+#include "listing_requests.h"
+
+#include "codepage.h"
+#include "http_client.h"
+#include "my_utils.h"
+
+namespace tamsel {
+
+const char* const AgentA =
+    "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; SV1; Maxthon; .NET CLR 1.1.4322; .NET CLR 2.0.50727)";
+const char* const AgentB =
+    "Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Trident/4.0; SLCC2; .NET CLR 2.0.50727; "
+    ".NET CLR 3.5.30729; .NET CLR 3.0.30729; Media Center PC 6.0)";
+
+namespace {
+
+constexpr const char* ListingTail = "json=on&_input_charset=utf-8&json=on&_ksTS=1351768789702_135&callback=jsonp136";
+
+void configure(net::HttpClient& client, const char* agent, int readTimeoutMs, const std::atomic<bool>* abort)
+{
+    client.clearRequestHeaders();
+    client.UserAgent = agent;
+    client.HandleRedirects = true;
+    client.ReadTimeout = readTimeoutMs;
+    client.setAbortFlag(abort);
+}
+
+}  // namespace
+
+std::string SellerIdParam(std::string_view sellerIdGbk)
+{
+    return UrlEncode(gbkToUtf8(sellerIdGbk));
+}
+
+std::vector<std::string> SearchFormLines(const std::string& sellerIdGbk)
+{
+    return {"commend=all", "sort=coefp", "no_lf=1", "user_action=initiative", "q=", "cat=0", "path=0", "c1=",
+            "prop=", "ppath=", "nick=" + sellerIdGbk, "Submit=", "atype=", "options=", "filter=", "start_price=",
+            "end_price=", "filter=", "loc=", "isnew=", "stype=", "ratesum="};
+}
+
+std::string SearchFormUrl(const std::string& searchHost)
+{
+    return "http://" + searchHost + "/search_auction.htm";
+}
+
+std::string ListingUrl(const std::string& searchHost, ListingOrder order, const std::string& sellerIdParam,
+                       const std::string& viewIndex, int pageNumber)
+{
+    const std::string page = std::to_string(pageNumber);
+    const std::string offset = std::to_string((pageNumber - 1) * ListingPageSize);
+    std::string url = "http://" + searchHost + "/itemlist/default.htm?&cat=0";
+    if (order == ListingOrder::BySales) {
+        if (pageNumber > 1)
+            url += "&s=" + offset + "&";
+        url += "&sort=biz30day&atype=b&nick=" + sellerIdParam + "&viewIndex=" + viewIndex + "&yp4p_page=" + page +
+               "&data-value=biz30day&commend=all&";
+    } else {
+        if (pageNumber > 1)
+            url += "&s=" + offset;
+        url += "&sort=coefp&nick=" + sellerIdParam + "&viewIndex=" + viewIndex + "&yp4p_page=" + page +
+               "&commend=all&";
+    }
+    return url + ListingTail;
+}
+
+ListingRequests::ListingRequests(std::string searchHost, int readTimeoutMs, const std::atomic<bool>* abort)
+    : searchHost_(std::move(searchHost)), readTimeoutMs_(readTimeoutMs), abort_(abort)
+{
+}
+
+std::string ListingRequests::postSearchForm(const std::string& sellerIdGbk) const
+{
+    std::string answer;
+    try {
+        net::HttpClient client;
+        configure(client, AgentA, readTimeoutMs_, abort_);
+        client.Post(SearchFormUrl(searchHost_), SearchFormLines(sellerIdGbk), answer);
+    } catch (const net::HttpError&) {
+        // The run goes on with whatever arrived.
+    }
+    return answer;
+}
+
+std::string ListingRequests::getListingPage(ListingOrder order, const std::string& sellerIdParam,
+                                            const std::string& viewIndex, int pageNumber) const
+{
+    std::string answer;
+    try {
+        net::HttpClient client;
+        configure(client, order == ListingOrder::BySales ? AgentB : AgentA, readTimeoutMs_, abort_);
+        client.Get(ListingUrl(searchHost_, order, sellerIdParam, viewIndex, pageNumber), answer);
+    } catch (const net::HttpError&) {
+        // The run goes on with whatever arrived.
+    }
+    return answer;
+}
+
+}  // namespace tamsel

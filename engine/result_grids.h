@@ -1,0 +1,28 @@
+#pragma once
+
+#include "string_grid.h"
+
+#include <span>
+#include <string_view>
+
+namespace tamsel {
+
+// The columns of the three result grids. A width of 0 hides a column that holds item ids.
+struct GridColumn {
+    std::string_view headerUtf8;
+    int width;
+};
+
+std::span<const GridColumn> sgData1Columns();  // every item, default order
+std::span<const GridColumn> sgData2Columns();  // demoted items
+std::span<const GridColumn> sgData3Columns();  // ranking
+
+// Id column of each grid, read by the double-click.
+constexpr int sgData1IdColumn = 5;
+constexpr int sgData2IdColumn = 4;
+constexpr int sgData3IdColumn = 8;
+
+// Sets the column count and the header texts (GBK) and leaves the header row and one empty row.
+void SetupResultGrid(StringGrid& grid, std::span<const GridColumn> columns);
+
+}  // namespace tamsel

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "hand_over.h"
+#include "item_records.h"
+#include "listing_requests.h"
+#include "run_host.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+namespace tamsel {
+
+// What a run's threads share with the window for the window's whole life.
+struct RunContext {
+    RunContext(RunHost& host, std::string searchHost, int readTimeoutMs);
+
+    RunHost& host;
+    HandOver handOver;
+    RunItems items;                      // host thread only
+    std::atomic<int32_t> Running{0};
+    std::atomic<bool> abandoned{false};  // the host is going away
+    std::string searchHost;
+    int readTimeoutMs;
+};
+
+// One detection run on a worker thread of its own, started at construction.
+class TRunThread {
+public:
+    explicit TRunThread(RunContext& context);
+    ~TRunThread();  // joins the worker thread
+
+    TRunThread(const TRunThread&) = delete;
+    TRunThread& operator=(const TRunThread&) = delete;
+
+    std::atomic<int32_t> Done{0};
+    std::atomic<int32_t> Hold{0};
+
+    // A pass never asks for more pages than this, whatever the answers say.
+    static constexpr int MaxPagesPerPass = 1000;
+
+private:
+    void Execute();
+    void runPasses();
+    void runSalesOrderPass(const std::string& viewIndex);
+    void runDefaultOrderPass(const std::string& viewIndex);
+    bool nextPage(int& pageNumber) const;
+    void synchronize(void (TRunThread::*step)());
+    void AppendSalesOrderRecord();
+    void AppendDefaultOrderItem();
+    void AnalyseRanksStep();
+    void FinishRun();
+
+    RunContext& context_;
+    ListingRequests requests_;
+    TItemInfo PendingItem;
+    TItemRecordInfo PendingRecord;
+    int32_t TotalPage = 0;
+    int32_t CurrentPage = 0;
+    std::thread thread_;
+};
+
+// The start of a run thread's life and the end of its bookkeeping, on a launcher thread.
+void LaunchRun(RunContext& context);
+
+}  // namespace tamsel
