@@ -56,7 +56,9 @@ bool HeadlessHost::serveUntil(DetectionRun& run, std::chrono::milliseconds limit
             woken_.wait_for(lock, slice, [this] { return wakeRequested_; });
             wakeRequested_ = false;
         }
+        const auto stepStart = std::chrono::steady_clock::now();
         run.runPending();
+        stepTime_ += std::chrono::steady_clock::now() - stepStart;
     }
     return true;
 }

@@ -36,6 +36,9 @@ public:
     // step) or the limit passes; the run's threads may still be finishing.
     bool serveUntilSearchEnabled(DetectionRun& run, std::chrono::milliseconds limit);
 
+    // Time this thread spent running the run's steps (appends, analysis, closing sort).
+    std::chrono::nanoseconds stepTime() const { return stepTime_; }
+
 private:
     bool serveUntil(DetectionRun& run, std::chrono::milliseconds limit, const std::function<bool()>& done);
 
@@ -43,6 +46,7 @@ private:
     MemoryGrid grid2_;
     MemoryGrid grid3_;
     bool searchEnabled_ = true;
+    std::chrono::nanoseconds stepTime_{0};
 
     mutable std::mutex mutex_;
     std::condition_variable woken_;
