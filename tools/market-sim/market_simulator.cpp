@@ -70,6 +70,7 @@ int MarketSimulator::start()
     if (port <= 0)
         throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(options_.port));
     port_ = port;
+    catalogue();  // built now rather than inside the first listing request
 
     std::promise<void> done;
     listenerDone_ = done.get_future();
