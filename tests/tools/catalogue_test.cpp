@@ -19,17 +19,6 @@ const Shop& shop(const std::string& nick)
 
 }  // namespace
 
-TEST(Catalogue, ShopsHaveTheirDocumentedPageCounts)
-{
-    EXPECT_EQ(shop("demo-shop").pageCount(ListingOrder::Default), 3);
-    EXPECT_EQ(shop("demo-shop").pageCount(ListingOrder::Sales), 3);
-    EXPECT_EQ(shop("小美的店").pageCount(ListingOrder::Default), 2);
-    EXPECT_EQ(shop("big-shop").defaultOrder.size(), 4800u);
-    EXPECT_EQ(shop("big-shop").pageCount(ListingOrder::Default), 100);
-    EXPECT_EQ(shop("empty-shop").pageCount(ListingOrder::Default), 0);
-    EXPECT_EQ(findShop("nobody"), nullptr);
-}
-
 TEST(Catalogue, SalesOrderIsTheDefaultOrderWithoutDemotedItemsSortedBySales)
 {
     for (const Shop& each : catalogue()) {
