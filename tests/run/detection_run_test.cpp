@@ -2,9 +2,9 @@
 #include "codepage.h"
 #include "detection_run.h"
 #include "headless_host.h"
+#include "market_pages.h"
 #include "market_simulator.h"
 #include "system_texts.h"
-#include "text_escape.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +20,6 @@ namespace {
 constexpr auto RunLimit = 60s;
 
 std::string number(long value) { return std::to_string(value); }
-
-// The title as the scanner cuts it out of the answer: the JSON-escaped GBK text up to the first quote.
-std::string scannedTitle(const sim::CatalogueItem& item)
-{
-    const std::string escaped = utf8ToGbk(sim::jsonEscape(item.title));
-    return escaped.substr(0, escaped.find('"'));
-}
 
 const sim::Shop& shop(const std::string& nick)
 {
@@ -73,7 +66,7 @@ protected:
             const int row = static_cast<int>(i) + 1;
             SCOPED_TRACE("sgData1 row " + number(row));
             EXPECT_EQ(grid.cell(0, row), number(row));
-            EXPECT_EQ(grid.cell(1, row), scannedTitle(expected[i]));
+            EXPECT_EQ(grid.cell(1, row), sim::scannedTitleGbk(expected[i]));
             EXPECT_EQ(grid.cell(2, row), number(expected[i].sales));
             EXPECT_EQ(grid.cell(3, row), expected[i].price);
             EXPECT_EQ(grid.cell(4, row), "");
