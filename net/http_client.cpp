@@ -153,7 +153,8 @@ void HttpClient::exchange(Method method, const std::string& url, const std::stri
             connection_.setReadTimeout(ReadTimeout);
             sendRequest(method, body);
 
-            std::size_t linesLeft = MaxHeaderLines;
+            // The status line of each head, interim ones included, is paid from the same budget.
+            std::size_t linesLeft = MaxHeaderLines + 1;
             readHead(linesLeft);
             while (head_.statusCode() == 100)
                 readHead(linesLeft);
@@ -240,7 +241,13 @@ void HttpClient::sendRequest(Method method, const std::string* body)
 
 void HttpClient::readHead(std::size_t& linesLeft)
 {
+    auto spendLine = [&linesLeft] {
+        if (linesLeft == 0)
+            throw HttpError("Response header longer than 256 lines.");
+        --linesLeft;
+    };
     head_ = {};
+    spendLine();
     head_.statusLine = connection_.readLine();
     for (;;) {
         std::string line;
@@ -252,14 +259,9 @@ void HttpClient::readHead(std::size_t& linesLeft)
         }
         if (line.empty())
             break;
-        if (linesLeft == 0)
-            throw HttpError("Response header longer than 256 lines.");
-        --linesLeft;
+        spendLine();
         head_.lines.push_back(std::move(line));
     }
-    // An endless run of interim answers counts against the same budget.
-    if (linesLeft > 0)
-        --linesLeft;
 
     if (!cookies_ && AllowCookies)
         cookies_ = std::make_unique<CookieJar>();

@@ -33,11 +33,13 @@ ReadResult MemoryTransport::readSome(char* buffer, std::size_t capacity, std::ch
     case Piece::Kind::Data:
         break;
     }
-    const std::size_t n = std::min(capacity, piece.bytes.size());
-    std::memcpy(buffer, piece.bytes.data(), n);
-    piece.bytes.erase(0, n);
-    if (piece.bytes.empty())
+    const std::size_t n = std::min(capacity, piece.bytes.size() - offset_);
+    std::memcpy(buffer, piece.bytes.data() + offset_, n);
+    offset_ += n;
+    if (offset_ == piece.bytes.size()) {
         script_.pop_front();
+        offset_ = 0;
+    }
     return {ReadStatus::Data, n};
 }
 

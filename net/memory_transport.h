@@ -33,6 +33,7 @@ public:
 
 private:
     std::deque<Piece> script_;
+    std::size_t offset_ = 0;  // into the first piece
     std::shared_ptr<std::string> written_;
 };
 

@@ -1,0 +1,177 @@
+#include "connection.h"
+
+#include "http_error.h"
+#include "memory_transport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace tamsel::net;
+using Piece = MemoryTransport::Piece;
+
+namespace {
+
+// A connection over one scripted memory peer.
+struct ScriptedConnection {
+    explicit ScriptedConnection(std::vector<Piece> script)
+        : connection([](const std::string&) -> std::string { throw SocketError(11001); },
+                     [script](const std::string&, int, const SlicedWait&) {
+                         return std::make_unique<MemoryTransport>(script, nullptr);
+                     },
+                     interruption)
+    {
+        connection.setReadTimeout(50);
+        connection.connect("127.0.0.1", 80, 0);
+    }
+    Interruption interruption;
+    Connection connection;
+};
+
+std::string failureOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const HttpError& error) {
+        return error.what();
+    }
+    return "no failure";
+}
+
+}  // namespace
+
+TEST(ConnectionReadLine, DropsLineEndsButKeepsInnerCarriageReturn)
+{
+    ScriptedConnection peer({MemoryTransport::data("one\r\ntwo\nth\rree\r\n")});
+    EXPECT_EQ("one", peer.connection.readLine());
+    EXPECT_EQ("two", peer.connection.readLine());
+    EXPECT_EQ("th\rree", peer.connection.readLine());
+}
+
+TEST(ConnectionReadLine, LimitIsSixteenKibiCharactersCountingCarriageReturn)
+{
+    const std::string longest(16384, 'x');
+    ScriptedConnection fits({MemoryTransport::data(longest + "\n")});
+    EXPECT_EQ(longest, fits.connection.readLine());
+
+    ScriptedConnection withCr({MemoryTransport::data(longest + "\r\n")});
+    EXPECT_EQ("Max line length exceeded.", failureOf([&] { withCr.connection.readLine(); }));
+
+    ScriptedConnection endless({MemoryTransport::data(longest), MemoryTransport::data("yy"), MemoryTransport::silence()});
+    EXPECT_EQ("Max line length exceeded.", failureOf([&] { endless.connection.readLine(); }));
+}
+
+TEST(ConnectionReadLine, PartialLineThenCloseGivesEmptyLineThenClosedFailure)
+{
+    ScriptedConnection peer({MemoryTransport::data("part"), MemoryTransport::closed()});
+    EXPECT_EQ("", peer.connection.readLine());
+    EXPECT_EQ("Connection Closed Gracefully.", failureOf([&] { peer.connection.readLine(); }));
+}
+
+TEST(ConnectionReadLine, CloseBeforeAnythingFails)
+{
+    ScriptedConnection peer({MemoryTransport::closed()});
+    EXPECT_EQ("Connection Closed Gracefully.", failureOf([&] { peer.connection.readLine(); }));
+}
+
+TEST(ConnectionReadLine, SilenceFailsWithReadTimeout)
+{
+    ScriptedConnection peer({MemoryTransport::data("a"), MemoryTransport::silence()});
+    EXPECT_EQ("Read Timeout", failureOf([&] { peer.connection.readLine(); }));
+}
+
+TEST(ConnectionReadExact, KeepsEveryByteThatCameBeforeClose)
+{
+    ScriptedConnection peer({MemoryTransport::data("abc"), MemoryTransport::data("de"), MemoryTransport::closed()});
+    std::string sink;
+    EXPECT_FALSE(peer.connection.readExact(10, sink));
+    EXPECT_EQ("abcde", sink);
+}
+
+TEST(ConnectionReadExact, KeepsEveryByteThatCameBeforeTimeout)
+{
+    ScriptedConnection peer({MemoryTransport::data("abc"), MemoryTransport::silence()});
+    std::string sink;
+    EXPECT_EQ("Read Timeout", failureOf([&] { peer.connection.readExact(10, sink); }));
+    EXPECT_EQ("abc", sink);
+}
+
+TEST(ConnectionReadExact, LeavesTheRestBuffered)
+{
+    ScriptedConnection peer({MemoryTransport::data("abcdef\n")});
+    std::string sink;
+    EXPECT_TRUE(peer.connection.readExact(3, sink));
+    EXPECT_EQ("abc", sink);
+    EXPECT_EQ("def", peer.connection.readLine());
+}
+
+TEST(ConnectionReadUntilClose, TakesBufferedAndLaterBytes)
+{
+    ScriptedConnection peer({MemoryTransport::data("line\nrest"), MemoryTransport::data(" more"), MemoryTransport::closed()});
+    EXPECT_EQ("line", peer.connection.readLine());
+    std::string sink;
+    peer.connection.readUntilClose(sink);
+    EXPECT_EQ("rest more", sink);
+}
+
+TEST(ConnectionSocketErrors, ResetFailsAtOnceKeepingBytesThatCame)
+{
+    ScriptedConnection reset({MemoryTransport::data("ab"), MemoryTransport::error(10054)});
+    std::string sink;
+    EXPECT_EQ("Socket Error # 10054\r\nConnection reset by peer.", failureOf([&] { reset.connection.readUntilClose(sink); }));
+    EXPECT_EQ("ab", sink);
+}
+
+TEST(ConnectionSocketErrors, AbortWithBytesBufferedActsAsClose)
+{
+    ScriptedConnection aborted({MemoryTransport::data("partial"), MemoryTransport::error(10053)});
+    EXPECT_EQ("", aborted.connection.readLine());
+    EXPECT_FALSE(aborted.connection.connected());
+    EXPECT_EQ("Connection Closed Gracefully.", failureOf([&] { aborted.connection.readLine(); }));
+}
+
+TEST(ConnectionProbe, NoticesCloseWithoutFailing)
+{
+    ScriptedConnection peer({MemoryTransport::closed()});
+    peer.connection.probe();
+    EXPECT_FALSE(peer.connection.connected());
+    EXPECT_EQ("Connection Closed Gracefully.", failureOf([&] { peer.connection.write("x"); }));
+}
+
+TEST(ConnectionAbort, FlagEndsWaitWithOperationAborted)
+{
+    ScriptedConnection peer({MemoryTransport::silence()});
+    std::atomic<bool> abort{true};
+    peer.interruption.setAbortFlag(&abort);
+    peer.connection.setReadTimeout(0);
+    EXPECT_EQ("Operation aborted", failureOf([&] { peer.connection.readLine(); }));
+}
+
+TEST(ConnectionDeadline, PassedDeadlineFailsWithReadTimeout)
+{
+    ScriptedConnection peer({MemoryTransport::silence()});
+    peer.connection.setReadTimeout(0);
+    peer.interruption.setDeadline(Clock::now() + std::chrono::milliseconds(30));
+    EXPECT_EQ("Read Timeout", failureOf([&] { peer.connection.readLine(); }));
+}
+
+TEST(ResolveHost, LocalhostAndDottedAddressesNeedNoLookup)
+{
+    auto unreachable = [](const std::string&) -> std::string { throw SocketError(11001); };
+    EXPECT_EQ("127.0.0.1", resolveHost("LocalHost", unreachable));
+    EXPECT_EQ("10.1.2.3", resolveHost("10.1.2.3", unreachable));
+    EXPECT_EQ("Socket Error # 11001\r\nHost not found.", failureOf([&] { resolveHost("10.1.2.256", unreachable); }));
+    EXPECT_EQ("9.9.9.9", resolveHost("shop.example", [](const std::string&) { return std::string("9.9.9.9"); }));
+}
+
+TEST(SocketErrorMessage, MapsErrnoToTheTableRows)
+{
+    EXPECT_EQ("Socket Error # 10061\r\nConnection refused.", socketErrorMessage(socketErrorFromErrno(ECONNREFUSED)));
+    EXPECT_EQ(10054, socketErrorFromErrno(ECONNRESET));
+    EXPECT_EQ(10053, socketErrorFromErrno(ECONNABORTED));
+    EXPECT_EQ(10060, socketErrorFromErrno(ETIMEDOUT));
+    EXPECT_EQ(10051, socketErrorFromErrno(ENETUNREACH));
+    EXPECT_EQ(10065, socketErrorFromErrno(EHOSTUNREACH));
+    EXPECT_EQ("Socket Error # 10035\r\nOperation would block. ", socketErrorMessage(10035));
+    EXPECT_EQ("Socket Error # 11004\r\n", socketErrorMessage(11004));
+}
