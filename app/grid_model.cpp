@@ -1,0 +1,119 @@
+#include "grid_model.h"
+
+#include "gbk_text.h"
+
+#include <algorithm>
+
+namespace tamsel::app {
+
+namespace {
+
+// Model rows or columns for a grid extent: everything past the fixed row or column.
+int modelExtent(int gridExtent)
+{
+    return std::max(gridExtent - 1, 0);
+}
+
+}  // namespace
+
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void GridModel::setColCount(int count)
+{
+    count = std::max(count, 0);
+    if (count == colCount_)
+        return;
+    const int before = modelExtent(colCount_);
+    const int after = modelExtent(count);
+    if (after > before)
+        beginInsertColumns(QModelIndex(), before, after - 1);
+    else if (after < before)
+        beginRemoveColumns(QModelIndex(), after, before - 1);
+    colCount_ = count;
+    for (auto& row : cells_)
+        row.resize(static_cast<std::size_t>(count));
+    if (after > before)
+        endInsertColumns();
+    else if (after < before)
+        endRemoveColumns();
+}
+
+void GridModel::setRowCount(int count)
+{
+    count = std::max(count, 0);
+    if (count == rowCount_)
+        return;
+    const int before = modelExtent(rowCount_);
+    const int after = modelExtent(count);
+    if (after > before)
+        beginInsertRows(QModelIndex(), before, after - 1);
+    else if (after < before)
+        beginRemoveRows(QModelIndex(), after, before - 1);
+    rowCount_ = count;
+    cells_.resize(static_cast<std::size_t>(count), std::vector<std::string>(static_cast<std::size_t>(colCount_)));
+    if (after > before)
+        endInsertRows();
+    else if (after < before)
+        endRemoveRows();
+}
+
+bool GridModel::contains(int col, int row) const
+{
+    return col >= 0 && row >= 0 && col < colCount_ && row < rowCount_;
+}
+
+std::string GridModel::cell(int col, int row) const
+{
+    return contains(col, row) ? cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] : std::string();
+}
+
+void GridModel::setCell(int col, int row, const std::string& text)
+{
+    if (!contains(col, row))
+        return;
+    std::string& stored = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    if (stored == text)
+        return;
+    stored = text;
+    if (row == 0 && col > 0)
+        emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
+    else if (col == 0 && row > 0)
+        emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
+    else if (row > 0 && col > 0)
+        emit dataChanged(index(row - 1, col - 1), index(row - 1, col - 1), {Qt::DisplayRole});
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : modelExtent(rowCount_);
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : modelExtent(colCount_);
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    return displayText(cell(index.column() + 1, index.row() + 1));
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || section < 0)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section < columnCount(QModelIndex()) ? QVariant(displayText(cell(section + 1, 0))) : QVariant();
+    return section < rowCount(QModelIndex()) ? QVariant(displayText(cell(0, section + 1))) : QVariant();
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+}  // namespace tamsel::app

@@ -1,0 +1,27 @@
+#include "link_label.h"
+
+#include "platform.h"
+
+#include <QMouseEvent>
+
+namespace tamsel::app {
+
+LinkLabel::LinkLabel(const QString& text, const QUrl& target, Platform& platform, QWidget* parent)
+    : QLabel(text, parent), target_(target), platform_(platform)
+{
+    setProperty("link", true);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    setFont(underlined);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        platform_.openUrl(target_);
+    QLabel::mouseReleaseEvent(event);
+}
+
+}  // namespace tamsel::app

@@ -1,0 +1,458 @@
+#include "main_form.h"
+
+#include "codepage.h"
+#include "detection_run.h"
+#include "gbk_text.h"
+#include "grid_model.h"
+#include "info_pages.h"
+#include "link_label.h"
+#include "platform.h"
+#include "result_grid.h"
+#include "result_grids.h"
+#include "skin_frame.h"
+#include "sort_grid.h"
+#include "update_check.h"
+#include "verdict_delegate.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+
+namespace tamsel::app {
+
+namespace {
+
+constexpr int ScrollBarThickness = 19;
+constexpr int VerdictColumn = 7;
+// The maker's contact number on the QQ messenger.
+const QString ContactNumber = QStringLiteral("80018109");
+
+QLabel* makeLabel(const QString& name, const QString& text, QPoint at, QWidget& parent)
+{
+    auto* label = new QLabel(text, &parent);
+    label->setObjectName(name);
+    setSkinSection(*label, "stdlabel");
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
+const QString TMainForm::ApplicationTitle = QStringLiteral("Tamsel隐形降权探测软件");
+const QString TMainForm::Version = QString::fromLatin1(UpdateCheck::RunningVersion);
+
+TMainForm::TMainForm(const AppHosts& hosts, Platform& platform, QWidget* parent)
+    : QWidget(parent), hosts_(hosts), platform_(platform), skin_(Skin::stored())
+{
+    setupForm();
+    setupSkin();
+    setupFrame();
+    setupSearchBar();
+    setupStatusBar();
+    setupMainPage();
+    setupWebViews();
+    setupTabOrder();
+    run_ = std::make_unique<DetectionRun>(*this, hosts_.searchHost);
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    // The run writes into the grids; it must be gone before they are.
+    run_.reset();
+}
+
+void TMainForm::setupForm()
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(ApplicationTitle);
+    QFont windowFont(QStringLiteral("Noto Sans CJK SC"));
+    windowFont.setPointSize(9);
+    setFont(windowFont);
+}
+
+void TMainForm::setupSkin()
+{
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText,
+                     skin_.colorValue(QStringLiteral("frame"), QStringLiteral("window-text"), QColor(Qt::black)));
+    setPalette(palette);
+    const QColor clientBackground =
+        skin_.colorValue(QStringLiteral("frame"), QStringLiteral("client-background"), QColor(Qt::white));
+    setStyleSheet(skin_.styleSheet() + QStringLiteral("QWidget#skinClient { background-color: %1; }\n")
+                                           .arg(clientBackground.name()));
+}
+
+void TMainForm::setupFrame()
+{
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("skinClient"));
+    client_->setAttribute(Qt::WA_StyledBackground);
+    skinFrame_ = new SkinFrame(*this, *client_, skin_);
+    skinFrame_->setMinimumOuterSize(MinimumOuterSize);
+    setGeometry(QRect(QPoint(210, 188), skinFrame_->outerSizeFor(DesignClientSize)));
+}
+
+void TMainForm::setupSearchBar()
+{
+    skinStdLabel1_ = makeLabel(QStringLiteral("skinStdLabel1"), QStringLiteral("卖家ID："), QPoint(8, 8), *client_);
+    skinStdLabel1_->setFixedHeight(18);
+
+    txtID_ = new QLineEdit(client_);
+    txtID_->setObjectName(QStringLiteral("txtID"));
+    setSkinSection(*txtID_, "edit");
+    txtID_->setGeometry(56, 8, 201, 18);
+    connect(txtID_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        std::string gbk = gbkText(text);
+        const std::lock_guard lock(sellerIdMutex_);
+        sellerId_ = std::move(gbk);
+    });
+
+    btnSearch_ = new QPushButton(QStringLiteral("探测"), client_);
+    btnSearch_->setObjectName(QStringLiteral("btnSearch"));
+    setSkinSection(*btnSearch_, "button");
+    btnSearch_->setGeometry(264, 8, 75, 25);
+    connect(btnSearch_, &QPushButton::clicked, this, &TMainForm::btnSearchClick);
+}
+
+void TMainForm::setupStatusBar()
+{
+    skinStatusBar1_ = new QFrame(client_);
+    skinStatusBar1_->setObjectName(QStringLiteral("skinStatusBar1"));
+    setSkinSection(*skinStatusBar1_, "statusbar");
+    skinStatusBar1_->setGeometry(0, 594, 1009, 21);
+
+    sbar_ = new QLabel(skinStatusBar1_);
+    sbar_->setObjectName(QStringLiteral("sbar"));
+    setSkinSection(*sbar_, "statuspanel");
+    sbar_->setFrameShape(QFrame::Panel);
+    sbar_->setGeometry(0, 1, 753, 21);
+
+    labCP_ = new LinkLabel(QStringLiteral("Brannock的网店 ") + QString::fromStdString(hosts_.siteHost),
+                           siteUrl(QStringLiteral("/")), platform_, skinStatusBar1_);
+    labCP_->setObjectName(QStringLiteral("labCP"));
+    setSkinSection(*labCP_, "stdlabel");
+    labCP_->setGeometry(760, 3, 249, 17);
+}
+
+void TMainForm::setupMainPage()
+{
+    MainPage_ = new QTabWidget(client_);
+    MainPage_->setObjectName(QStringLiteral("MainPage"));
+    setSkinSection(*MainPage_, "tab");
+    MainPage_->setGeometry(8, 40, 993, 545);
+    MainPage_->setUsesScrollButtons(false);
+    const QString captions[6] = {
+        QStringLiteral(" 所有宝贝"),      QStringLiteral("降权宝贝"),     QStringLiteral("宝贝权重排行榜（隐形降权）"),
+        QStringLiteral("Brannock的网店"), QStringLiteral("隐形降权说明"), QStringLiteral("Tamsel软件列表"),
+    };
+    for (int i = 0; i < 6; ++i) {
+        tabSheets_[i] = new QWidget();
+        tabSheets_[i]->setObjectName(QStringLiteral("skinTabSheet%1").arg(i + 1));
+        MainPage_->addTab(tabSheets_[i], captions[i]);
+    }
+    // The page control overlaps the status bar's top edge; the bar stays in front.
+    skinStatusBar1_->raise();
+
+    setupGrid(0, *tabSheets_[0], QRect(8, 8, 977, 513));
+    setupADPanel(0, *tabSheets_[0]);
+    setupGrid(1, *tabSheets_[1], QRect(8, 8, 977, 513));
+    setupADPanel(1, *tabSheets_[1]);
+    setupSortControls();
+    setupGrid(2, *tabSheets_[2], QRect(8, 40, 977, 481));
+}
+
+void TMainForm::setupGrid(int index, QWidget& sheet, QRect design)
+{
+    const QString name = QStringLiteral("sgData%1").arg(index + 1);
+    models_[index] = new GridModel(this);
+    models_[index]->setObjectName(name + QStringLiteral("Model"));
+
+    auto* grid = new ResultGrid(*models_[index], skin_.cellHeight(), &sheet);
+    grids_[index] = grid;
+    grid->setObjectName(name);
+    setSkinSection(*grid, "grid");
+    grid->setGeometry(design);
+    grid->setColumnResizing(index == 2);
+
+    auto* horizontal = new QScrollBar(Qt::Horizontal, &sheet);
+    horizontal->setObjectName(name + QStringLiteral("HSB"));
+    setSkinSection(*horizontal, "hscrollbar");
+    horizontal->setGeometry(design.left(), design.bottom() + 1 - ResultGrid::ScrollBarOverlap,
+                            design.width() - ResultGrid::ScrollBarOverlap, ScrollBarThickness);
+    auto* vertical = new QScrollBar(Qt::Vertical, &sheet);
+    vertical->setObjectName(name + QStringLiteral("VSB"));
+    setSkinSection(*vertical, "vscrollbar");
+    vertical->setGeometry(design.right() + 1 - ResultGrid::ScrollBarOverlap, design.top(), ScrollBarThickness,
+                          design.height());
+    horizontal->hide();
+    vertical->hide();
+    horizontalBars_[index] = horizontal;
+    verticalBars_[index] = vertical;
+    grid->attachScrollBars(*horizontal, *vertical);
+
+    static constexpr void (TMainForm::*DblClick[3])() = {&TMainForm::sgData1DblClick, &TMainForm::sgData2DblClick,
+                                                          &TMainForm::sgData3DblClick};
+    connect(grid, &ResultGrid::dblClick, this, DblClick[index]);
+    if (index == 2) {
+        grid->setItemDelegateForColumn(VerdictColumn - 1, new VerdictDelegate(grid));
+        connect(grid, &ResultGrid::mouseDown, this, &TMainForm::sgData3MouseDown);
+    }
+}
+
+void TMainForm::setupSortControls()
+{
+    cbSort_ = new QComboBox(tabSheets_[2]);
+    cbSort_->setObjectName(QStringLiteral("cbSort"));
+    setSkinSection(*cbSort_, "combobox");
+    cbSort_->setGeometry(8, 8, 161, 20);
+    cbSort_->setEditable(false);
+    cbSort_->setMaxVisibleItems(8);
+    cbSort_->addItems({QStringLiteral("权重从高到低排列"), QStringLiteral("权重从低到高排列"),
+                       QStringLiteral("店铺主打宝贝权重")});
+    cbSort_->setCurrentIndex(2);
+
+    btnSort_ = new QPushButton(QStringLiteral("确定"), tabSheets_[2]);
+    btnSort_->setObjectName(QStringLiteral("btnSort"));
+    setSkinSection(*btnSort_, "button");
+    btnSort_->setGeometry(176, 8, 75, 25);
+    connect(btnSort_, &QPushButton::clicked, this, &TMainForm::btnSortClick);
+}
+
+void TMainForm::setupADPanel(int index, QWidget& sheet)
+{
+    auto* panel = new QFrame(&sheet);
+    adPanels_[index] = panel;
+    panel->setObjectName(QStringLiteral("ADPanel%1").arg(index + 1));
+    setSkinSection(*panel, "panel");
+    panel->setFrameShape(QFrame::Box);
+    panel->setGeometry(680, 8, 297, 481);
+
+    const int firstLabel = index == 0 ? 2 : 7;
+    const int firstLink = index == 0 ? 1 : 4;
+    const auto label = [&](int offset, const QString& text, QPoint at) {
+        return makeLabel(QStringLiteral("skinStdLabel%1").arg(firstLabel + offset), text, at, *panel);
+    };
+    const auto link = [&](int offset, const QUrl& target, int top) {
+        auto* linkLabel = new LinkLabel(target.toString(), target, platform_, panel);
+        linkLabel->setObjectName(QStringLiteral("skinLinkLabel%1").arg(firstLink + offset));
+        setSkinSection(*linkLabel, "stdlabel");
+        linkLabel->move(104, top);
+        linkLabel->adjustSize();
+        linkLabel->resize(std::max(linkLabel->width(), 129), 17);
+    };
+
+    label(0, QStringLiteral("Tamsel官方博客："), QPoint(8, 16));
+    link(0, siteUrl(QStringLiteral("/")), 16);
+    label(1, QStringLiteral("Tamsel官方软件："), QPoint(8, 40));
+    link(1, siteUrl(QStringLiteral("/")), 40);
+    label(2, QStringLiteral("Tamsel官方论坛："), QPoint(8, 64));
+    link(2, siteUrl(QStringLiteral("/bbs")), 64);
+    // The skin's font is wider than the one the design positions were made for:
+    // the contact line keeps its design places unless its texts would overlap.
+    const QLabel* qqLabel = label(3, QStringLiteral("Tamsel企业QQ："), QPoint(8, 96));
+    auto* contact = new QLineEdit(ContactNumber, panel);
+    contact->setObjectName(QStringLiteral("skinEdit%1").arg(index + 1));
+    setSkinSection(*contact, "edit");
+    contact->setGeometry(std::max(80, qqLabel->geometry().right() + 4), 95, 65, 18);
+    QLabel* purpose =
+        label(4, QStringLiteral("（软件发布和业务咨询专用）"), QPoint(std::max(140, contact->geometry().right() + 4), 96));
+    if (purpose->geometry().right() >= panel->width() - 4)
+        purpose->move(contact->x() - 6, 116);
+
+    if (index == 0) {
+        auto* notice = new QLabel(QStringLiteral("若软件探测不到，请第一时间联系企业QQ") + ContactNumber +
+                                      QStringLiteral("\n\n通知Tamsel更新！谢谢！"),
+                                  panel);
+        notice->setObjectName(QStringLiteral("skinTextLabel1"));
+        setSkinSection(*notice, "stdlabel");
+        notice->setStyleSheet(QStringLiteral("color: #ff0000; font-size: 14px;"));
+        notice->setWordWrap(true);
+        notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        notice->setGeometry(8, 136, 274, 39);
+        notice->resize(274, std::max(notice->heightForWidth(274), 39));
+    }
+}
+
+void TMainForm::setupWebViews()
+{
+    infoPages_ = new InfoPages(*tabSheets_[3], *tabSheets_[4], *tabSheets_[5], hosts_.siteHost, this);
+}
+
+void TMainForm::setupTabOrder()
+{
+    setTabOrder(txtID_, btnSearch_);
+    setTabOrder(btnSearch_, skinStatusBar1_);
+    setTabOrder(skinStatusBar1_, MainPage_);
+}
+
+void TMainForm::FormCreate()
+{
+    setWindowTitle(ApplicationTitle + QLatin1Char(' ') + Version);
+    UpdateCheck(hosts_.siteHost, platform_).CheckForUpdate(nullptr);
+    MainPage_->setCurrentIndex(0);
+    setupGridColumns(*models_[0], *grids_[0], sgData1Columns());
+    setupGridColumns(*models_[1], *grids_[1], sgData2Columns());
+    setupGridColumns(*models_[2], *grids_[2], sgData3Columns());
+    infoPages_->navigate();
+}
+
+void TMainForm::setupGridColumns(GridModel& model, ResultGrid& grid, std::span<const GridColumn> columns)
+{
+    model.setRowCount(2);
+    model.setColCount(static_cast<int>(columns.size()));
+    for (std::size_t col = 0; col < columns.size(); ++col) {
+        model.setCell(static_cast<int>(col), 0, utf8ToGbk(columns[col].headerUtf8));
+        grid.setColWidth(static_cast<int>(col), columns[col].width);
+    }
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The status bar is aligned to the client's bottom before the window lays out the rest.
+    skinStatusBar1_->setGeometry(0, client_->height() - skinStatusBar1_->height(), client_->width(),
+                                 skinStatusBar1_->height());
+    FormResize();
+}
+
+void TMainForm::FormResize()
+{
+    const int W = width();
+    const int H = height();
+
+    MainPage_->resize(W - 20, H - 95);
+
+    const auto placeGrid = [this](int index, int widthLess, int heightLess) {
+        ResultGrid& grid = *grids_[index];
+        grid.resize(MainPage_->width() - widthLess, MainPage_->height() - heightLess);
+        QScrollBar& vertical = *verticalBars_[index];
+        vertical.setGeometry(grid.x() + grid.width() - 16, grid.y(), vertical.width(), grid.height());
+        QScrollBar& horizontal = *horizontalBars_[index];
+        horizontal.setGeometry(grid.x(), grid.y() + grid.height() - 16, grid.width() - 16, horizontal.height());
+    };
+    placeGrid(0, 320, 40);
+    adPanels_[0]->move(grids_[0]->x() + grids_[0]->width() + 5, adPanels_[0]->y());
+    placeGrid(1, 320, 40);
+    adPanels_[1]->move(grids_[1]->x() + grids_[1]->width() + 5, adPanels_[1]->y());
+    placeGrid(2, 20, 70);
+
+    infoPages_->placeFor(MainPage_->size());
+
+    sbar_->resize(W - 300, sbar_->height());
+    labCP_->move(sbar_->width() + 10, labCP_->y());
+}
+
+StringGrid& TMainForm::sgData1()
+{
+    return *models_[0];
+}
+
+StringGrid& TMainForm::sgData2()
+{
+    return *models_[1];
+}
+
+StringGrid& TMainForm::sgData3()
+{
+    return *models_[2];
+}
+
+bool TMainForm::searchEnabled() const
+{
+    return btnSearch_->isEnabled();
+}
+
+void TMainForm::setSearchEnabled(bool enabled)
+{
+    btnSearch_->setEnabled(enabled);
+}
+
+std::string TMainForm::sellerIdText() const
+{
+    const std::lock_guard lock(sellerIdMutex_);
+    return sellerId_;
+}
+
+void TMainForm::wakeHost()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (run_)
+                run_->runPending();
+        },
+        Qt::QueuedConnection);
+}
+
+void TMainForm::btnSearchClick()
+{
+    run_->btnSearchClick();
+}
+
+void TMainForm::btnSortClick()
+{
+    if (!btnSearch_->isEnabled())
+        return;
+    switch (cbSort_->currentIndex()) {
+    case 0:
+        TSortGrid::SortByColumn(*models_[2], 5, 2);
+        break;
+    case 1:
+        TSortGrid::SortByColumn(*models_[2], 5, 1);
+        break;
+    case 2:
+        TSortGrid::SortByColumn(*models_[2], 1, 2);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::sgData1DblClick()
+{
+    openItemPage(*grids_[0], sgData1IdColumn);
+}
+
+void TMainForm::sgData2DblClick()
+{
+    openItemPage(*grids_[1], sgData2IdColumn);
+}
+
+void TMainForm::sgData3DblClick()
+{
+    openItemPage(*grids_[2], sgData3IdColumn);
+}
+
+void TMainForm::openItemPage(const ResultGrid& grid, int idColumn)
+{
+    const std::string id = grid.gridModel().cell(idColumn, grid.selectionTop());
+    if (id.empty())
+        return;
+    platform_.openUrl(QUrl(QStringLiteral("http://") + QString::fromStdString(hosts_.itemHost) +
+                           QStringLiteral("/item.htm?id=") + displayText(id)));
+}
+
+void TMainForm::sgData3MouseDown(Qt::MouseButton button, QPoint pos)
+{
+    if (button != Qt::LeftButton)
+        return;
+    const QPoint cell = grids_[2]->mouseToCell(pos);
+    if (cell.y() != 0)
+        return;
+    if (!btnSearch_->isEnabled())
+        return;
+    TSortGrid::SortByColumn(*models_[2], cell.x() - 1, 0);
+}
+
+QUrl TMainForm::siteUrl(const QString& path) const
+{
+    return QUrl(QStringLiteral("http://") + QString::fromStdString(hosts_.siteHost) + path);
+}
+
+}  // namespace tamsel::app

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "app_hosts.h"
+#include "run_host.h"
+#include "skin.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QTabWidget;
+
+namespace tamsel {
+class DetectionRun;
+struct GridColumn;
+}  // namespace tamsel
+
+namespace tamsel::app {
+
+class GridModel;
+class InfoPages;
+class LinkLabel;
+class Platform;
+class ResultGrid;
+class SkinFrame;
+
+// The program's one window: the seller id, the start button, the three result grids,
+// the sort controls, the maker's pages and the information panels, in a skinned frame.
+// It is the detection run's host: the run writes the grids on this thread.
+class TMainForm : public QWidget, public RunHost {
+    Q_OBJECT
+
+public:
+    static const QString ApplicationTitle;
+    static const QString Version;
+    static constexpr QSize MinimumOuterSize{1025, 653};
+    static constexpr QSize DesignClientSize{1009, 615};
+
+    // Runs FormCreate, the update check included, before returning.
+    TMainForm(const AppHosts& hosts, Platform& platform, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    StringGrid& sgData1() override;
+    StringGrid& sgData2() override;
+    StringGrid& sgData3() override;
+    bool searchEnabled() const override;
+    void setSearchEnabled(bool enabled) override;
+    std::string sellerIdText() const override;
+    void wakeHost() override;
+
+    const DetectionRun& run() const { return *run_; }
+
+public slots:
+    void btnSearchClick();
+    void btnSortClick();
+    void sgData1DblClick();
+    void sgData2DblClick();
+    void sgData3DblClick();
+    void sgData3MouseDown(Qt::MouseButton button, QPoint pos);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void setupForm();
+    void setupSkin();
+    void setupFrame();
+    void setupSearchBar();
+    void setupStatusBar();
+    void setupMainPage();
+    void setupGrid(int index, QWidget& sheet, QRect design);
+    void setupSortControls();
+    void setupADPanel(int index, QWidget& sheet);
+    void setupWebViews();
+    void setupTabOrder();
+
+    void FormCreate();
+    void FormResize();
+    void setupGridColumns(GridModel& model, ResultGrid& grid, std::span<const GridColumn> columns);
+    void openItemPage(const ResultGrid& grid, int idColumn);
+    QUrl siteUrl(const QString& path) const;
+
+    AppHosts hosts_;
+    Platform& platform_;
+    Skin skin_;
+
+    QWidget* client_ = nullptr;
+    SkinFrame* skinFrame_ = nullptr;
+    QLabel* skinStdLabel1_ = nullptr;
+    QLineEdit* txtID_ = nullptr;
+    QPushButton* btnSearch_ = nullptr;
+    QFrame* skinStatusBar1_ = nullptr;
+    QLabel* sbar_ = nullptr;
+    LinkLabel* labCP_ = nullptr;
+    QTabWidget* MainPage_ = nullptr;
+    QWidget* tabSheets_[6] = {};
+    GridModel* models_[3] = {};
+    ResultGrid* grids_[3] = {};
+    QScrollBar* horizontalBars_[3] = {};
+    QScrollBar* verticalBars_[3] = {};
+    QFrame* adPanels_[2] = {};
+    QComboBox* cbSort_ = nullptr;
+    QPushButton* btnSort_ = nullptr;
+    InfoPages* infoPages_ = nullptr;
+
+    std::unique_ptr<DetectionRun> run_;
+
+    // The worker reads the seller id while the user may be typing.
+    mutable std::mutex sellerIdMutex_;
+    std::string sellerId_;
+};
+
+}  // namespace tamsel::app

@@ -1,0 +1,210 @@
+#include "result_grid.h"
+
+#include "grid_header.h"
+#include "grid_model.h"
+
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace tamsel::app {
+
+namespace {
+
+// The view's own scroll bar: exactly as thick as the part of the grid the window's
+// bar covers, so no content hides under it.
+class InnerScrollBar : public QScrollBar {
+public:
+    InnerScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
+
+    QSize sizeHint() const override
+    {
+        const QSize hint = QScrollBar::sizeHint();
+        return orientation() == Qt::Horizontal ? QSize(hint.width(), ResultGrid::ScrollBarOverlap)
+                                               : QSize(ResultGrid::ScrollBarOverlap, hint.height());
+    }
+};
+
+}  // namespace
+
+ResultGrid::ResultGrid(GridModel& model, int rowHeight, QWidget* parent)
+    : QTableView(parent),
+      model_(model),
+      columnHeader_(new GridHeader(Qt::Horizontal, this)),
+      rowHeader_(new GridHeader(Qt::Vertical, this))
+{
+    for (GridHeader* header : {columnHeader_, rowHeader_}) {
+        header->setSectionResizeMode(QHeaderView::Fixed);
+        header->setMinimumSectionSize(0);
+        header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        header->setHighlightSections(false);
+        header->setSectionsClickable(false);
+        header->viewport()->installEventFilter(this);
+    }
+    columnHeader_->setStretchLastSection(false);
+    columnHeader_->setThickness(rowHeight);
+    rowHeader_->setDefaultSectionSize(rowHeight);
+    setHorizontalHeader(columnHeader_);
+    setVerticalHeader(rowHeader_);
+    setHorizontalScrollBar(new InnerScrollBar(Qt::Horizontal, this));
+    setVerticalScrollBar(new InnerScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    setModel(&model_);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setShowGrid(true);
+    setGridStyle(Qt::SolidLine);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setCornerButtonEnabled(false);
+}
+
+void ResultGrid::attachScrollBars(QScrollBar& horizontal, QScrollBar& vertical)
+{
+    horizontal_ = &horizontal;
+    vertical_ = &vertical;
+    syncScrollBar(*horizontalScrollBar(), horizontal);
+    syncScrollBar(*verticalScrollBar(), vertical);
+    updateScrollBars();
+}
+
+void ResultGrid::syncScrollBar(QScrollBar& inner, QScrollBar& outer)
+{
+    outer.setRange(inner.minimum(), inner.maximum());
+    outer.setPageStep(inner.pageStep());
+    outer.setSingleStep(inner.singleStep());
+    outer.setValue(inner.value());
+    connect(&inner, &QScrollBar::rangeChanged, &outer, [&inner, &outer](int min, int max) {
+        outer.setRange(min, max);
+        outer.setPageStep(inner.pageStep());
+        outer.setSingleStep(inner.singleStep());
+    });
+    connect(&inner, &QScrollBar::valueChanged, &outer, &QScrollBar::setValue);
+    connect(&outer, &QScrollBar::valueChanged, &inner, &QScrollBar::setValue);
+}
+
+void ResultGrid::setColWidth(int col, int width)
+{
+    if (col == 0) {
+        rowHeader_->setThickness(std::max(width, 0));
+    } else if (col > 0) {
+        columnHeader_->setSectionHidden(col - 1, width <= 0);
+        if (width > 0)
+            columnHeader_->resizeSection(col - 1, width);
+    }
+    updateGeometries();
+}
+
+int ResultGrid::colWidth(int col) const
+{
+    if (col == 0)
+        return rowHeader_->thickness();
+    if (col < 0 || columnHeader_->isSectionHidden(col - 1))
+        return 0;
+    return columnHeader_->sectionSize(col - 1);
+}
+
+void ResultGrid::setColumnResizing(bool allowed)
+{
+    columnHeader_->setSectionResizeMode(allowed ? QHeaderView::Interactive : QHeaderView::Fixed);
+}
+
+QPoint ResultGrid::mouseToCell(QPoint pos) const
+{
+    const QPoint none(-1, -1);
+    const QRect columnHeader = columnHeader_->geometry();
+    const QRect rowHeader = rowHeader_->geometry();
+    const QRect cells = viewport()->geometry();
+    if (columnHeader_->isVisible() && columnHeader.contains(pos)) {
+        const int section = columnHeader_->logicalIndexAt(pos.x() - columnHeader.left());
+        return section < 0 ? none : QPoint(section + 1, 0);
+    }
+    if (rowHeader_->isVisible() && rowHeader.contains(pos)) {
+        const int section = rowHeader_->logicalIndexAt(pos.y() - rowHeader.top());
+        return section < 0 ? none : QPoint(0, section + 1);
+    }
+    if (rowHeader_->isVisible() && columnHeader_->isVisible() && pos.x() >= rowHeader.left() &&
+        pos.x() < cells.left() && pos.y() >= columnHeader.top() && pos.y() < cells.top())
+        return QPoint(0, 0);
+    if (cells.contains(pos)) {
+        const QPoint inCells = pos - cells.topLeft();
+        const int row = rowAt(inCells.y());
+        const int column = columnAt(inCells.x());
+        return row < 0 || column < 0 ? none : QPoint(column + 1, row + 1);
+    }
+    return none;
+}
+
+int ResultGrid::selectionTop() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    if (!selected.isEmpty()) {
+        const auto top = std::min_element(selected.begin(), selected.end(),
+                                          [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+        return top->row() + 1;
+    }
+    return currentIndex().isValid() ? currentIndex().row() + 1 : 1;
+}
+
+void ResultGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    updateScrollBars();
+}
+
+void ResultGrid::updateScrollBars()
+{
+    if (horizontal_ == nullptr || vertical_ == nullptr)
+        return;
+    const int frame = frameWidth();
+    const int freeWidth = width() - 2 * frame - (rowHeader_->isHidden() ? 0 : rowHeader_->thickness());
+    const int freeHeight = height() - 2 * frame - (columnHeader_->isHidden() ? 0 : columnHeader_->thickness());
+    const int contentWidth = columnHeader_->length();
+    const int contentHeight = rowHeader_->length();
+    bool needH = contentWidth > freeWidth;
+    bool needV = contentHeight > freeHeight;
+    needH = needH || (needV && contentWidth > freeWidth - ScrollBarOverlap);
+    needV = needV || (needH && contentHeight > freeHeight - ScrollBarOverlap);
+
+    const auto policy = [](bool needed) { return needed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff; };
+    if (horizontalScrollBarPolicy() != policy(needH))
+        setHorizontalScrollBarPolicy(policy(needH));
+    if (verticalScrollBarPolicy() != policy(needV))
+        setVerticalScrollBarPolicy(policy(needV));
+    horizontal_->setVisible(needH);
+    vertical_->setVisible(needV);
+}
+
+void ResultGrid::mousePressEvent(QMouseEvent* event)
+{
+    // Item views receive their viewport's mouse events in viewport coordinates.
+    emit mouseDown(event->button(), viewport()->mapTo(this, event->position().toPoint()));
+    QTableView::mousePressEvent(event);
+}
+
+void ResultGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    emit dblClick();
+}
+
+bool ResultGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        auto* source = static_cast<QWidget*>(watched);
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress)
+            emit mouseDown(mouse->button(), source->mapTo(this, mouse->position().toPoint()));
+        else
+            emit dblClick();
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+}  // namespace tamsel::app

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPoint>
+#include <QTableView>
+
+class QScrollBar;
+
+namespace tamsel::app {
+
+class GridHeader;
+class GridModel;
+
+// One result grid: a read-only cell view over a GridModel with the header row and
+// the number column fixed, and two scroll bars of its own that the window places.
+// Each bar shows only while the content needs it and then covers the last 16
+// pixels of the grid, where the view's own (unseen) bar keeps the room free.
+class ResultGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    static constexpr int ScrollBarOverlap = 16;
+
+    ResultGrid(GridModel& model, int rowHeight, QWidget* parent);
+
+    GridModel& gridModel() const { return model_; }
+
+    void attachScrollBars(QScrollBar& horizontal, QScrollBar& vertical);
+    // Width of grid column `col`; 0 hides it.
+    void setColWidth(int col, int width);
+    int colWidth(int col) const;
+    void setColumnResizing(bool allowed);
+
+    // The grid cell (column, row) under a point in the grid's coordinates; (-1, -1) when none.
+    QPoint mouseToCell(QPoint pos) const;
+    // The top row of the current selection, in grid rows (never the header row).
+    int selectionTop() const;
+
+signals:
+    // A mouse press anywhere on the grid, in the grid's coordinates.
+    void mouseDown(Qt::MouseButton button, QPoint pos);
+    void dblClick();
+
+protected:
+    void updateGeometries() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void updateScrollBars();
+    static void syncScrollBar(QScrollBar& inner, QScrollBar& outer);
+
+    GridModel& model_;
+    GridHeader* columnHeader_;
+    GridHeader* rowHeader_;
+    QScrollBar* horizontal_ = nullptr;
+    QScrollBar* vertical_ = nullptr;
+};
+
+}  // namespace tamsel::app

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace tamsel::app {
+
+// Call before the QApplication exists. The browser's sandbox stays on, except for
+// root, under which Chromium cannot start it at all.
+void prepareWebEngine();
+
+}  // namespace tamsel::app
