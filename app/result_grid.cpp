@@ -63,6 +63,7 @@ ResultGrid::ResultGrid(GridModel& model, int rowHeight, QWidget* parent)
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
+    viewport()->installEventFilter(this);
 }
 
 void ResultGrid::attachScrollBars(QScrollBar& horizontal, QScrollBar& vertical)
@@ -181,13 +182,6 @@ void ResultGrid::updateScrollBars()
     vertical_->setVisible(needV);
 }
 
-void ResultGrid::mousePressEvent(QMouseEvent* event)
-{
-    // Item views receive their viewport's mouse events in viewport coordinates.
-    emit mouseDown(event->button(), viewport()->mapTo(this, event->position().toPoint()));
-    QTableView::mousePressEvent(event);
-}
-
 void ResultGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTableView::mouseDoubleClickEvent(event);
@@ -201,7 +195,7 @@ bool ResultGrid::eventFilter(QObject* watched, QEvent* event)
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonPress)
             emit mouseDown(mouse->button(), source->mapTo(this, mouse->position().toPoint()));
-        else
+        else if (source != viewport())  // the view's own handler reports the cells' double-clicks
             emit dblClick();
     }
     return QTableView::eventFilter(watched, event);

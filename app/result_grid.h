@@ -42,7 +42,6 @@ signals:
 
 protected:
     void updateGeometries() override;
-    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,0 +1,104 @@
+#include "codepage.h"
+#include "grid_model.h"
+#include "my_utils.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+using tamsel::app::GridModel;
+
+class GridModelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theHeaderRowAndNumberColumnAreTheHeaders()
+    {
+        GridModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setColCount(3);
+        model.setRowCount(3);
+        model.setCell(1, 0, tamsel::utf8ToGbk("宝贝"));
+        model.setCell(0, 2, "2");
+        model.setCell(2, 2, tamsel::utf8ToGbk("价格"));
+
+        QCOMPARE(model.rowCount(QModelIndex()), 2);
+        QCOMPARE(model.columnCount(QModelIndex()), 2);
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("宝贝"));
+        QCOMPARE(model.headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), QStringLiteral("2"));
+        QCOMPARE(model.index(1, 1).data().toString(), QStringLiteral("价格"));
+    }
+
+    void cellsKeepTheirBytesAndDisplayDecoded()
+    {
+        GridModel model;
+        model.setColCount(2);
+        model.setRowCount(2);
+        const std::string gbk = tamsel::utf8ToGbk("重要宝贝被隐性降权");
+        model.setCell(1, 1, gbk);
+        QCOMPARE(model.cell(1, 1), gbk);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("重要宝贝被隐性降权"));
+    }
+
+    void readsAndWritesOutsideTheGridAreHarmless()
+    {
+        GridModel model;
+        model.setColCount(2);
+        model.setRowCount(2);
+        model.setCell(5, 1, "x");
+        model.setCell(-1, 0, "x");
+        QCOMPARE(model.cell(5, 1), std::string());
+        QCOMPARE(model.cell(0, -3), std::string());
+        QVERIFY(!model.headerData(7, Qt::Horizontal, Qt::DisplayRole).isValid());
+    }
+
+    void growingAndClearingKeepTheModelConsistent()
+    {
+        GridModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setColCount(6);
+        model.setRowCount(2);
+        for (int row = 1; row <= 50; ++row) {
+            model.setCell(0, row, std::to_string(row));
+            model.setCell(5, row, "id" + std::to_string(row));
+            model.setRowCount(row + 2);
+        }
+        QCOMPARE(model.rowCount(), 52);
+        QCOMPARE(model.cell(5, 50), std::string("id50"));
+
+        tamsel::ClearGrid(model, 2);
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.cell(5, 1), std::string());
+        model.setColCount(0);
+        QCOMPARE(model.columnCount(QModelIndex()), 0);
+    }
+
+    void aWrittenCellTellsItsViews()
+    {
+        GridModel model;
+        model.setColCount(3);
+        model.setRowCount(3);
+        QSignalSpy data(&model, &GridModel::dataChanged);
+        QSignalSpy headers(&model, &GridModel::headerDataChanged);
+        model.setCell(2, 2, "a");
+        model.setCell(2, 0, "h");
+        model.setCell(2, 2, "a");  // unchanged: no signal
+        QCOMPARE(data.count(), 1);
+        QCOMPARE(data.at(0).at(0).toModelIndex(), model.index(1, 1));
+        QCOMPARE(headers.count(), 1);
+        QCOMPARE(headers.at(0).at(0).value<Qt::Orientation>(), Qt::Horizontal);
+    }
+
+    void itemsAreSelectableButReadOnly()
+    {
+        GridModel model;
+        model.setColCount(2);
+        model.setRowCount(2);
+        const Qt::ItemFlags flags = model.flags(model.index(0, 0));
+        QVERIFY(flags.testFlag(Qt::ItemIsSelectable));
+        QVERIFY(!flags.testFlag(Qt::ItemIsEditable));
+    }
+};
+
+QTEST_GUILESS_MAIN(GridModelTest)
+#include "grid_model_test.moc"

@@ -1,0 +1,268 @@
+#include "app_test_main.h"
+#include "codepage.h"
+#include "grid_model.h"
+#include "result_grid.h"
+#include "skin_frame.h"
+#include "window_helpers.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QWebEngineView>
+
+using namespace tamsel::app;
+using namespace tamsel::app::testing;
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        window_ = std::make_unique<SimulatedWindow>();
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+    }
+
+    void cleanup() { window_.reset(); }
+
+    void theCaptionCarriesTheVersionAndTheApplicationTitleDoesNot()
+    {
+        QCOMPARE(form().windowTitle(), QStringLiteral("Tamsel隐形降权探测软件 1.09"));
+        QCOMPARE(TMainForm::ApplicationTitle, QStringLiteral("Tamsel隐形降权探测软件"));
+    }
+
+    void theFirstTabIsActiveAndTheTabsAreInOrder()
+    {
+        auto& mainPage = control<QTabWidget>(form(), "MainPage");
+        QCOMPARE(mainPage.currentIndex(), 0);
+        const QStringList captions = {QStringLiteral(" 所有宝贝"),      QStringLiteral("降权宝贝"),
+                                      QStringLiteral("宝贝权重排行榜（隐形降权）"), QStringLiteral("Brannock的网店"),
+                                      QStringLiteral("隐形降权说明"), QStringLiteral("Tamsel软件列表")};
+        QCOMPARE(mainPage.count(), captions.size());
+        for (int i = 0; i < captions.size(); ++i)
+            QCOMPARE(mainPage.tabText(i), captions[i]);
+    }
+
+    void theWindowStartsAtItsDesignPlaceAndClientSize()
+    {
+        QCOMPARE(form().pos(), QPoint(210, 188));
+        QCOMPARE(control<QWidget>(form(), "skinClient").size(), QSize(1009, 615));
+        QCOMPARE(form().size(), QSize(1025, 653));
+    }
+
+    void theWindowCannotShrinkBelowItsMinimum()
+    {
+        form().resize(700, 400);
+        QTest::qWait(0);
+        QCOMPARE(form().size(), QSize(1025, 653));
+    }
+
+    void theLayoutFollowsTheOuterSize_data()
+    {
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QSize>("mainPage");
+        QTest::addColumn<QSize>("itemGrids");
+        QTest::addColumn<int>("panelLeft");
+        QTest::addColumn<QSize>("rankingGrid");
+        QTest::addColumn<QSize>("webViews");
+        QTest::addColumn<int>("sbarWidth");
+        QTest::addColumn<int>("labCPLeft");
+        QTest::newRow("minimum size") << QSize(1025, 653) << QSize(1005, 558) << QSize(685, 518) << 698
+                                      << QSize(985, 488) << QSize(1025, 578) << 725 << 735;
+        QTest::newRow("100 px wider") << QSize(1125, 653) << QSize(1105, 558) << QSize(785, 518) << 798
+                                      << QSize(1085, 488) << QSize(1125, 578) << 825 << 835;
+        QTest::newRow("100 px higher") << QSize(1025, 753) << QSize(1005, 658) << QSize(685, 618) << 698
+                                       << QSize(985, 588) << QSize(1025, 678) << 725 << 735;
+    }
+
+    void theLayoutFollowsTheOuterSize()
+    {
+        QFETCH(QSize, outer);
+        QFETCH(QSize, mainPage);
+        QFETCH(QSize, itemGrids);
+        QFETCH(int, panelLeft);
+        QFETCH(QSize, rankingGrid);
+        QFETCH(QSize, webViews);
+        QFETCH(int, sbarWidth);
+        QFETCH(int, labCPLeft);
+        form().resize(outer);
+        QVERIFY(waitUntil([&] { return form().size() == outer; }, 2000));
+
+        QCOMPARE(control<QTabWidget>(form(), "MainPage").size(), mainPage);
+        for (const char* grid : {"sgData1", "sgData2"}) {
+            const QWidget& g = control<QWidget>(form(), grid);
+            QCOMPARE(g.size(), itemGrids);
+            QCOMPARE(g.pos(), QPoint(8, 8));
+        }
+        for (const char* panel : {"ADPanel1", "ADPanel2"})
+            QCOMPARE(control<QWidget>(form(), panel).geometry(), QRect(panelLeft, 8, 297, 481));
+        QCOMPARE(control<QWidget>(form(), "sgData3").geometry(), QRect(QPoint(8, 40), rankingGrid));
+        for (const char* view : {"adweb", "noteweb", "softweb"})
+            QCOMPARE(control<QWidget>(form(), view).geometry(), QRect(QPoint(-1, -1), webViews));
+        QCOMPARE(control<QWidget>(form(), "sbar").width(), sbarWidth);
+        QCOMPARE(control<QWidget>(form(), "labCP").x(), labCPLeft);
+    }
+
+    void theScrollBarsCoverTheLastSixteenPixelsOfTheirGrid_data()
+    {
+        QTest::addColumn<int>("extra");
+        QTest::newRow("minimum size") << 0;
+        QTest::newRow("100 px larger both ways") << 100;
+    }
+
+    void theScrollBarsCoverTheLastSixteenPixelsOfTheirGrid()
+    {
+        QFETCH(int, extra);
+        form().resize(1025 + extra, 653 + extra);
+        QVERIFY(waitUntil([&] { return form().width() == 1025 + extra; }, 2000));
+        for (const char* name : {"sgData1", "sgData2", "sgData3"}) {
+            const QRect grid = control<QWidget>(form(), name).geometry();
+            const QByteArray base(name);
+            const QRect vertical = control<QScrollBar>(form(), (base + "VSB").constData()).geometry();
+            const QRect horizontal = control<QScrollBar>(form(), (base + "HSB").constData()).geometry();
+            QCOMPARE(vertical, QRect(grid.x() + grid.width() - 16, grid.y(), 19, grid.height()));
+            QCOMPARE(horizontal, QRect(grid.x(), grid.y() + grid.height() - 16, grid.width() - 16, 19));
+        }
+    }
+
+    void theFixedControlsKeepTheirDesignPlaces()
+    {
+        form().resize(1200, 800);
+        QVERIFY(waitUntil([&] { return form().width() == 1200; }, 2000));
+        QCOMPARE(control<QLineEdit>(form(), "txtID").geometry(), QRect(56, 8, 201, 18));
+        QCOMPARE(control<QPushButton>(form(), "btnSearch").geometry(), QRect(264, 8, 75, 25));
+        QCOMPARE(control<QComboBox>(form(), "cbSort").geometry(), QRect(8, 8, 161, 20));
+        QCOMPARE(control<QPushButton>(form(), "btnSort").geometry(), QRect(176, 8, 75, 25));
+        const QWidget& statusBar = control<QWidget>(form(), "skinStatusBar1");
+        QCOMPARE(statusBar.geometry(), QRect(0, control<QWidget>(form(), "skinClient").height() - 21, 1184, 21));
+    }
+
+    void theGridsStartWithTheirHeadersAndOneEmptyRow_data()
+    {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<QStringList>("headers");
+        QTest::addColumn<QList<int>>("widths");
+        QTest::newRow("sgData1, all items") << QStringLiteral("sgData1")
+                                            << QStringList{{}, QStringLiteral("宝贝"), QStringLiteral("成交量"),
+                                                           QStringLiteral("价格"), {}, {}}
+                                            << QList<int>{35, 500, 60, 55, 0, 0};
+        QTest::newRow("sgData2, demoted items") << QStringLiteral("sgData2")
+                                                << QStringList{{}, QStringLiteral("宝贝"), QStringLiteral("成交量"),
+                                                               QStringLiteral("价格"), {}}
+                                                << QList<int>{35, 500, 60, 55, 0};
+        QTest::newRow("sgData3, ranking")
+            << QStringLiteral("sgData3")
+            << QStringList{{},
+                           QStringLiteral("宝贝"),
+                           QStringLiteral("成交量"),
+                           QStringLiteral("价格"),
+                           QStringLiteral("实际排名"),
+                           QStringLiteral("理论排名"),
+                           QStringLiteral("差值"),
+                           {},
+                           {}}
+            << QList<int>{35, 500, 60, 55, 65, 65, 50, 130, 0};
+    }
+
+    void theGridsStartWithTheirHeadersAndOneEmptyRow()
+    {
+        QFETCH(QString, grid);
+        QFETCH(QStringList, headers);
+        QFETCH(QList<int>, widths);
+        auto& view = control<ResultGrid>(form(), grid.toLatin1().constData());
+        const GridModel& model = view.gridModel();
+        QCOMPARE(model.colCount(), headers.size());
+        QCOMPARE(model.rowCount(), 2);
+        for (int col = 0; col < headers.size(); ++col) {
+            QCOMPARE(QString::fromStdString(tamsel::gbkToUtf8(model.cell(col, 0))), headers[col]);
+            QCOMPARE(model.cell(col, 1), std::string());
+            QCOMPARE(view.colWidth(col), widths[col]);
+            if (col > 0)
+                QCOMPARE(view.horizontalHeader()->isSectionHidden(col - 1), widths[col] == 0);
+        }
+        QCOMPARE(view.verticalHeader()->width(), 35);
+        QCOMPARE(view.verticalHeader()->sectionSize(0), 20);
+        QCOMPARE(view.horizontalHeader()->height(), 20);
+        QCOMPARE(view.editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(view.selectionBehavior(), QAbstractItemView::SelectItems);
+        QVERIFY(view.showGrid());
+        const bool resizable = grid == QStringLiteral("sgData3");
+        QCOMPARE(view.horizontalHeader()->sectionResizeMode(0) == QHeaderView::Interactive, resizable);
+    }
+
+    void theScrollBarsShowOnlyWhenTheContentNeedsThem()
+    {
+        auto& view = control<ResultGrid>(form(), "sgData1");
+        auto& vertical = control<QScrollBar>(form(), "sgData1VSB");
+        auto& horizontal = control<QScrollBar>(form(), "sgData1HSB");
+        QVERIFY(!vertical.isVisible());
+        QVERIFY(!horizontal.isVisible());
+
+        GridModel& model = view.gridModel();
+        model.setRowCount(100);
+        QVERIFY(waitUntil([&] { return vertical.isVisible(); }, 2000));
+        QVERIFY(!horizontal.isVisible());
+        vertical.setValue(vertical.maximum());
+        QCOMPARE(view.verticalScrollBar()->value(), vertical.maximum());
+
+        view.setColWidth(1, 900);
+        QVERIFY(waitUntil([&] { return horizontal.isVisible(); }, 2000));
+        model.setRowCount(2);
+        view.setColWidth(1, 500);
+        QVERIFY(waitUntil([&] { return !vertical.isVisible() && !horizontal.isVisible(); }, 2000));
+    }
+
+    void theSortChoiceStartsOnTheShopsMainItems()
+    {
+        auto& cbSort = control<QComboBox>(form(), "cbSort");
+        QCOMPARE(cbSort.count(), 3);
+        QCOMPARE(cbSort.itemText(0), QStringLiteral("权重从高到低排列"));
+        QCOMPARE(cbSort.itemText(1), QStringLiteral("权重从低到高排列"));
+        QCOMPARE(cbSort.itemText(2), QStringLiteral("店铺主打宝贝权重"));
+        QCOMPARE(cbSort.currentIndex(), 2);
+        QVERIFY(!cbSort.isEditable());
+        QCOMPARE(control<QPushButton>(form(), "btnSort").text(), QStringLiteral("确定"));
+    }
+
+    void theSellerIdComesFirstInTheTabOrder()
+    {
+        auto& txtID = control<QLineEdit>(form(), "txtID");
+        QVERIFY(txtID.text().isEmpty());
+        QCOMPARE(txtID.nextInFocusChain(), &control<QPushButton>(form(), "btnSearch"));
+        QCOMPARE(control<QPushButton>(form(), "btnSearch").text(), QStringLiteral("探测"));
+    }
+
+    void theStatusPanelStaysEmpty() { QVERIFY(control<QLabel>(form(), "sbar").text().isEmpty()); }
+
+    void theRedNoticeStandsInTheFirstPanelOnly()
+    {
+        QWidget& notice = control<QWidget>(form(), "skinTextLabel1");
+        QCOMPARE(notice.parentWidget()->objectName(), QStringLiteral("ADPanel1"));
+        QVERIFY(control<QWidget>(form(), "ADPanel2").findChild<QLabel*>(QStringLiteral("skinTextLabel1")) == nullptr);
+    }
+
+    void rollingUpLeavesTheCaptionBarAndUnrollingRestores()
+    {
+        auto& frame = control<SkinFrame>(form(), "skinFrame");
+        frame.toggleRollUp();
+        QVERIFY(waitUntil([&] { return form().height() == frame.captionHeight(); }, 2000));
+        QVERIFY(!control<QWidget>(form(), "skinClient").isVisible());
+        frame.toggleRollUp();
+        QVERIFY(waitUntil([&] { return form().height() == 653; }, 2000));
+        QVERIFY(control<QWidget>(form(), "skinClient").isVisible());
+        QCOMPARE(form().minimumSize(), QSize(1025, 653));
+    }
+
+private:
+    TMainForm& form() { return window_->form(); }
+    std::unique_ptr<SimulatedWindow> window_;
+};
+
+TAMSEL_APP_TEST_MAIN(MainFormTest)
+#include "main_form_test.moc"

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "main_form.h"
+#include "market_simulator.h"
+#include "recording_platform.h"
+
+#include <QDeadlineTimer>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tamsel::app::testing {
+
+// A control of the window by its name; fails the test when it is missing.
+template <class T>
+T& control(QWidget& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr)
+        qFatal("no control named %s", name);
+    return *found;
+}
+
+// Serves the event loop until `done` holds or `limitMs` passes.
+inline bool waitUntil(const std::function<bool()>& done, int limitMs)
+{
+    QDeadlineTimer deadline(limitMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// The marketplace and the maker's site on loopback, and a window pointed at them.
+class SimulatedWindow {
+public:
+    SimulatedWindow() : simulator_(std::make_unique<sim::MarketSimulator>())
+    {
+        host_ = "127.0.0.1:" + std::to_string(simulator_->start());
+        form_ = std::make_unique<TMainForm>(AppHosts{host_, host_, host_}, platform_);
+    }
+
+    TMainForm& form() { return *form_; }
+    RecordingPlatform& platform() { return platform_; }
+    const std::string& host() const { return host_; }
+    void closeWindow() { form_.reset(); }
+
+private:
+    std::unique_ptr<sim::MarketSimulator> simulator_;
+    std::string host_;
+    RecordingPlatform platform_;
+    std::unique_ptr<TMainForm> form_;
+};
+
+}  // namespace tamsel::app::testing
