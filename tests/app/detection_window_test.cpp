@@ -1,0 +1,99 @@
+#include "app_test_main.h"
+#include "codepage.h"
+#include "detection_run.h"
+#include "headless_host.h"
+#include "window_helpers.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <set>
+
+using namespace std::chrono_literals;
+using namespace tamsel::app;
+using namespace tamsel::app::testing;
+
+namespace {
+
+constexpr int RunLimitMs = 60000;
+
+void startRun(TMainForm& form, const QString& sellerId)
+{
+    QTest::keyClicks(&control<QLineEdit>(form, "txtID"), sellerId);
+    QTest::mouseClick(&control<QPushButton>(form, "btnSearch"), Qt::LeftButton);
+}
+
+void compareGrids(const tamsel::StringGrid& window, const tamsel::StringGrid& headless, const char* name)
+{
+    QVERIFY2(window.rowCount() == headless.rowCount(), name);
+    QVERIFY2(window.colCount() == headless.colCount(), name);
+    for (int row = 0; row < window.rowCount(); ++row) {
+        for (int col = 0; col < window.colCount(); ++col) {
+            if (window.cell(col, row) != headless.cell(col, row))
+                QFAIL(qPrintable(QStringLiteral("%1 differs at column %2, row %3").arg(QLatin1String(name)).arg(col).arg(row)));
+        }
+    }
+}
+
+}  // namespace
+
+class DetectionWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aRunThroughTheWindowFillsTheGridsLikeAHeadlessRun()
+    {
+        SimulatedWindow window;
+        TMainForm& form = window.form();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto& btnSearch = control<QPushButton>(form, "btnSearch");
+
+        startRun(form, QStringLiteral("demo-shop"));
+        QVERIFY(!btnSearch.isEnabled());
+        std::set<int> rowCountsSeen;
+        QVERIFY(waitUntil(
+            [&] {
+                rowCountsSeen.insert(form.sgData1().rowCount());
+                return btnSearch.isEnabled();
+            },
+            RunLimitMs));
+        QVERIFY(waitUntil([&] { return !form.run().running(); }, 5000));
+
+        const std::size_t items = form.run().items().DefaultOrderItems.size();
+        QVERIFY(items > 48);
+        QCOMPARE(form.sgData1().rowCount(), static_cast<int>(items) + 2);
+        QVERIFY2(rowCountsSeen.size() > 2, "sgData1 grows while the run goes on");
+        QVERIFY(control<QLabel>(form, "sbar").text().isEmpty());
+
+        tamsel::HeadlessHost host(tamsel::utf8ToGbk("demo-shop"));
+        tamsel::DetectionRun headless(host, window.host());
+        QVERIFY(host.runToEnd(headless, std::chrono::milliseconds(RunLimitMs)));
+        compareGrids(form.sgData1(), host.sgData1(), "sgData1");
+        compareGrids(form.sgData2(), host.sgData2(), "sgData2");
+        compareGrids(form.sgData3(), host.sgData3(), "sgData3");
+    }
+
+    void closingTheWindowDuringARunAbandonsIt()
+    {
+        SimulatedWindow window;
+        TMainForm& form = window.form();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        startRun(form, QStringLiteral("big-shop"));
+        QVERIFY(waitUntil([&] { return form.sgData1().rowCount() > 50; }, RunLimitMs));
+        QVERIFY(!control<QPushButton>(form, "btnSearch").isEnabled());
+
+        QElapsedTimer clock;
+        clock.start();
+        form.close();
+        window.closeWindow();
+        QVERIFY2(clock.elapsed() < 5000, "the run is abandoned at once");
+    }
+};
+
+TAMSEL_APP_TEST_MAIN(DetectionWindowTest)
+#include "detection_window_test.moc"
