@@ -153,15 +153,15 @@ std::string Connection::readLine()
     }
 }
 
-std::size_t Connection::moveBuffered(std::size_t most, std::string& sink)
+std::size_t Connection::moveBuffered(std::size_t most, BodySink& sink)
 {
     const std::size_t n = std::min(most, buffered());
-    sink.append(input_, consumed_, n);
+    sink.append(std::string_view(input_).substr(consumed_, n));
     consumed_ += n;
     return n;
 }
 
-bool Connection::readExact(std::size_t count, std::string& sink)
+bool Connection::readExact(std::size_t count, BodySink& sink)
 {
     std::size_t moved = moveBuffered(count, sink);
     while (moved < count) {
@@ -172,15 +172,11 @@ bool Connection::readExact(std::size_t count, std::string& sink)
     return true;
 }
 
-void Connection::readUntilClose(std::string& sink)
+void Connection::readUntilClose(BodySink& sink)
 {
     for (;;) {
-        if (sink.size() + buffered() > MaxBodySize)
-            throw HttpError(BodyTooLarge);
         moveBuffered(buffered(), sink);
         if (receive() == Received::Closed) {
-            if (sink.size() + buffered() > MaxBodySize)
-                throw HttpError(BodyTooLarge);
             moveBuffered(buffered(), sink);
             return;
         }

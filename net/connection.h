@@ -1,5 +1,6 @@
 #pragma once
 
+#include "body_sink.h"
 #include "interruption.h"
 #include "resolver.h"
 #include "transport.h"
@@ -10,10 +11,6 @@
 #include <string_view>
 
 namespace tamsel::net {
-
-// A server is untrusted: no answer body may make the client hold more than this.
-inline constexpr std::size_t MaxBodySize = std::size_t{64} << 20;
-inline constexpr const char* BodyTooLarge = "Response body larger than 64 MiB.";
 
 // The buffered, blocking TCP connection under one client. Every wait honours the client's
 // ReadTimeout and its Interruption.
@@ -43,9 +40,9 @@ public:
     std::string readLine();
     // Appends `count` bytes to `sink`; false when the peer closed first (the sink keeps every byte
     // that came). Fails on a timeout or socket error, again keeping every byte that came.
-    bool readExact(std::size_t count, std::string& sink);
-    // Appends everything up to the peer's close; fails once `sink` would pass MaxBodySize.
-    void readUntilClose(std::string& sink);
+    bool readExact(std::size_t count, BodySink& sink);
+    // Appends everything up to the peer's close.
+    void readUntilClose(BodySink& sink);
 
     // While a batch is open, writes collect in memory; closing the batch sends them in one write.
     void openWriteBatch();
@@ -56,7 +53,7 @@ private:
     enum class Received { Data, Closed };
     Received receive();
     std::size_t buffered() const { return input_.size() - consumed_; }
-    std::size_t moveBuffered(std::size_t most, std::string& sink);
+    std::size_t moveBuffered(std::size_t most, BodySink& sink);
     void compactInput();
     void send(std::string_view bytes);
     void closeSocket();

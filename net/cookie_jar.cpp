@@ -84,6 +84,9 @@ bool domainMatches(const std::string& domain, const std::string& host)
 
 void CookieJar::store(const std::string& headerValue, const std::string& host, std::time_t now)
 {
+    // A control character would go out again inside the "Cookie" request header, splitting it.
+    if (hasControlCharacter(headerValue))
+        return;
     Cookie cookie = parseCookie(headerValue, now);
     if (cookie.domain.empty())
         cookie.domain = host;

@@ -23,7 +23,8 @@ struct Cookie {
 class CookieJar {
 public:
     // Stores one "Set-cookie" or "Set-cookie2" value that an answer from `host` carried. A cookie
-    // for another domain than the host's own, or its parent's, is dropped.
+    // for another domain than the host's own, or its parent's, is dropped, and so is a value that
+    // holds a control character other than a tab.
     void store(const std::string& headerValue, const std::string& host, std::time_t now);
 
     // The "Cookie" value for a request to `host` and the directory `path`; empty when no cookie

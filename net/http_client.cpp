@@ -105,19 +105,45 @@ HttpClient::~HttpClient()
 
 void HttpClient::Get(const std::string& url, std::string& output)
 {
-    std::string collector;
+    std::string collected;
+    BodySink collector(collected);
     try {
         exchange(Method::Get, url, nullptr, collector);
     } catch (...) {
-        if (!collector.empty())
-            output = std::move(collector);
+        if (!collected.empty())
+            output = std::move(collected);
         throw;
     }
-    if (!collector.empty())
-        output = std::move(collector);
+    if (!collected.empty())
+        output = std::move(collected);
+}
+
+void HttpClient::Get(const std::string& url, const BodyConsumer& consumer)
+{
+    BodySink collector(consumer);
+    exchange(Method::Get, url, nullptr, collector);
 }
 
 void HttpClient::Post(const std::string& url, const std::vector<std::string>& formLines, std::string& output)
+{
+    std::string collected;
+    BodySink collector(collected);
+    try {
+        post(url, formLines, collector);
+    } catch (...) {
+        output = std::move(collected);
+        throw;
+    }
+    output = std::move(collected);
+}
+
+void HttpClient::Post(const std::string& url, const std::vector<std::string>& formLines, const BodyConsumer& consumer)
+{
+    BodySink collector(consumer);
+    post(url, formLines, collector);
+}
+
+void HttpClient::post(const std::string& url, const std::vector<std::string>& formLines, BodySink& collector)
 {
     if (contentType_.empty() || equalsIgnoreCase(contentType_, "text/html"))
         contentType_ = "application/x-www-form-urlencoded";
@@ -129,19 +155,16 @@ void HttpClient::Post(const std::string& url, const std::vector<std::string>& fo
     const HttpVersion remembered = ProtocolVersion;
     if ((HTTPOptions & hoKeepOrigProtocol) == 0)
         ProtocolVersion = HttpVersion::pv1_0;
-    std::string collector;
     try {
         exchange(Method::Post, url, &body, collector);
     } catch (...) {
         ProtocolVersion = remembered;
-        output = std::move(collector);
         throw;
     }
     ProtocolVersion = remembered;
-    output = std::move(collector);
 }
 
-void HttpClient::exchange(Method method, const std::string& url, const std::string* body, std::string& collector)
+void HttpClient::exchange(Method method, const std::string& url, const std::string* body, BodySink& collector)
 {
     redirectCount_ = 0;
     std::string next = url;
@@ -164,8 +187,8 @@ void HttpClient::exchange(Method method, const std::string& url, const std::stri
             if ((code / 100 == 3 && code != 304) || !location.empty()) {
                 if (!HandleRedirects)
                     failOnStatus();
+                // Only a final answer's body reaches the collector, so there is nothing to cut back.
                 discardRedirectBody();
-                collector.clear();
                 if (redirectCount_ >= RedirectMaximum)
                     break;
                 next = location;
@@ -273,14 +296,14 @@ void HttpClient::readHead(std::size_t& linesLeft)
     }
 }
 
-void HttpClient::readBody(std::string& sink)
+void HttpClient::readBody(BodySink& sink)
 {
     const std::int64_t length = parseDecimal(trim(head_.value("Content-Length"))).value_or(-1);
     if (length > 0) {
-        if (static_cast<std::uint64_t>(length) > MaxBodySize - std::min(sink.size(), MaxBodySize))
+        if (static_cast<std::uint64_t>(length) > MaxBodySize - sink.size())
             throw HttpError(BodyTooLarge);
         const auto count = static_cast<std::size_t>(length);
-        sink.reserve(sink.size() + std::min(count, BodyReserveLimit));
+        sink.expect(count);
         connection_.readExact(count, sink);
     } else if (head_.value("Transfer-Encoding").find("chunked") != std::string::npos) {
         readChunkedBody(sink);
@@ -289,7 +312,7 @@ void HttpClient::readBody(std::string& sink)
     }
 }
 
-void HttpClient::readChunkedBody(std::string& sink)
+void HttpClient::readChunkedBody(BodySink& sink)
 {
     for (std::size_t size = chunkSize(connection_.readLine()); size > 0; size = chunkSize(connection_.readLine())) {
         if (size > MaxBodySize - sink.size())
@@ -306,9 +329,10 @@ void HttpClient::discardRedirectBody()
     if (!connection_.connected())
         return;
     std::string discarded;
+    BodySink sink(discarded);
     connection_.setReadTimeout(RedirectBodyTimeoutMs);
     try {
-        readBody(discarded);
+        readBody(sink);
     } catch (const HttpError&) {
         // What is left of a body that could not be read would pass for the next answer.
         connection_.disconnect();
@@ -319,9 +343,10 @@ void HttpClient::discardRedirectBody()
 void HttpClient::failOnStatus()
 {
     std::string errorBody;
+    BodySink sink(errorBody);
     connection_.setReadTimeout(StatusBodyTimeoutMs);
     try {
-        readBody(errorBody);
+        readBody(sink);
     } catch (...) {
         connection_.setReadTimeout(ReadTimeout);
         throw;

@@ -22,9 +22,8 @@ enum HttpOption : unsigned {
     hoForceEncodeParams = 1u << 2,
 };
 
-// Caps on one answer beyond the body's MaxBodySize.
+// A server is untrusted: beyond this many lines an answer head fails.
 inline constexpr std::size_t MaxHeaderLines = 256;
-inline constexpr std::size_t BodyReserveLimit = std::size_t{1} << 20;
 
 // A plain-HTTP/1.x client for one operation (Get or Post), following redirects and keeping
 // cookies within it. Every failure is an HttpError; the output text is written before it is
@@ -56,6 +55,11 @@ public:
     // HTTPOptions holds hoKeepOrigProtocol.
     void Post(const std::string& url, const std::vector<std::string>& formLines, std::string& output);
 
+    // The same operations handing the body to `consumer` piece by piece as it arrives, instead
+    // of collecting it: the pieces add up to what the output text would hold.
+    void Get(const std::string& url, const BodyConsumer& consumer);
+    void Post(const std::string& url, const std::vector<std::string>& formLines, const BodyConsumer& consumer);
+
     // The operation ends by then: a wait that would pass it fails with "Read Timeout".
     void setDeadline(std::chrono::steady_clock::time_point deadline) { interruption_.setDeadline(deadline); }
     // Once *abort is true, the operation fails within 125 ms with "Operation aborted".
@@ -64,12 +68,13 @@ public:
 private:
     enum class Method { Get, Post };
 
-    void exchange(Method method, const std::string& url, const std::string* body, std::string& collector);
+    void post(const std::string& url, const std::vector<std::string>& formLines, BodySink& collector);
+    void exchange(Method method, const std::string& url, const std::string* body, BodySink& collector);
     void connectToTarget();
     void sendRequest(Method method, const std::string* body);
     void readHead(std::size_t& linesLeft);
-    void readBody(std::string& sink);
-    void readChunkedBody(std::string& sink);
+    void readBody(BodySink& sink);
+    void readChunkedBody(BodySink& sink);
     void discardRedirectBody();
     [[noreturn]] void failOnStatus();
     bool keepAlive();

@@ -34,6 +34,16 @@ int compareIgnoreCase(std::string_view a, std::string_view b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+bool hasControlCharacter(std::string_view text)
+{
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
 std::string_view trim(std::string_view text)
 {
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };

@@ -16,6 +16,10 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // Compares as toUpperAscii(a) <=> toUpperAscii(b), byte by byte.
 int compareIgnoreCase(std::string_view a, std::string_view b);
 
+// Whether the text holds a control character other than a tab (bytes below 0x20, and 0x7F):
+// such a text would break the line it is sent in.
+bool hasControlCharacter(std::string_view text);
+
 // Drops blanks and control characters (bytes up to 0x20) at both ends.
 std::string_view trim(std::string_view text);
 

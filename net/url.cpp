@@ -128,6 +128,9 @@ std::string resolvePath(const std::string& path, const std::string& base)
 
 void RequestTarget::merge(const std::string& url)
 {
+    // The parts go on the wire unescaped, in the request line and the "Host" header.
+    if (hasControlCharacter(url))
+        throw HttpError("Invalid character in URL.");
     const UrlParts next = splitUrl(url);
     path_ = resolvePath(next.path, path_);
     document_ = next.document;

@@ -29,7 +29,9 @@ std::string resolvePath(const std::string& path, const std::string& base);
 class RequestTarget {
 public:
     // Merges a new URL in. Fails with an empty message when a protocol other than http and https
-    // needs its default port.
+    // needs its default port, and with "Invalid character in URL." when the URL holds a control
+    // character other than a tab (a redirect's Location is the server's text); the target then
+    // stays as it was.
     void merge(const std::string& url);
 
     const std::string& protocol() const { return protocol_; }

@@ -25,7 +25,8 @@ std::ostream& operator<<(std::ostream& out, const Outcome& outcome)
                << outcome.errorText << "]";
 }
 
-Outcome getOver(std::vector<Piece> script)
+// Collected into a text, or handed on in pieces as they arrive: both must give the same.
+Outcome getOver(std::vector<Piece> script, bool streamed)
 {
     MemoryPeer peer;
     peer.scripts.push_back(std::move(script));
@@ -33,7 +34,10 @@ Outcome getOver(std::vector<Piece> script)
     client.ReadTimeout = 200;
     Outcome outcome;
     try {
-        client.Get("http://127.0.0.1/a.htm", outcome.output);
+        if (streamed)
+            client.Get("http://127.0.0.1/a.htm", [&](std::string_view piece) { outcome.output += piece; });
+        else
+            client.Get("http://127.0.0.1/a.htm", outcome.output);
     } catch (const HttpStatusError& error) {
         outcome.failure = error.what();
         outcome.errorText = error.errorText();
@@ -41,6 +45,13 @@ Outcome getOver(std::vector<Piece> script)
         outcome.failure = error.what();
     }
     return outcome;
+}
+
+Outcome getOver(const std::vector<Piece>& script)
+{
+    const Outcome collected = getOver(script, false);
+    EXPECT_EQ(collected, getOver(script, true)) << "streamed";
+    return collected;
 }
 
 // The answer whole, then one byte per read, then in two pieces at every offset; each followed by a close.

@@ -83,25 +83,28 @@ TEST(ConnectionReadLine, SilenceFailsWithReadTimeout)
 TEST(ConnectionReadExact, KeepsEveryByteThatCameBeforeClose)
 {
     ScriptedConnection peer({MemoryTransport::data("abc"), MemoryTransport::data("de"), MemoryTransport::closed()});
-    std::string sink;
+    std::string text;
+    BodySink sink(text);
     EXPECT_FALSE(peer.connection.readExact(10, sink));
-    EXPECT_EQ("abcde", sink);
+    EXPECT_EQ("abcde", text);
 }
 
 TEST(ConnectionReadExact, KeepsEveryByteThatCameBeforeTimeout)
 {
     ScriptedConnection peer({MemoryTransport::data("abc"), MemoryTransport::silence()});
-    std::string sink;
+    std::string text;
+    BodySink sink(text);
     EXPECT_EQ("Read Timeout", failureOf([&] { peer.connection.readExact(10, sink); }));
-    EXPECT_EQ("abc", sink);
+    EXPECT_EQ("abc", text);
 }
 
 TEST(ConnectionReadExact, LeavesTheRestBuffered)
 {
     ScriptedConnection peer({MemoryTransport::data("abcdef\n")});
-    std::string sink;
+    std::string text;
+    BodySink sink(text);
     EXPECT_TRUE(peer.connection.readExact(3, sink));
-    EXPECT_EQ("abc", sink);
+    EXPECT_EQ("abc", text);
     EXPECT_EQ("def", peer.connection.readLine());
 }
 
@@ -109,17 +112,19 @@ TEST(ConnectionReadUntilClose, TakesBufferedAndLaterBytes)
 {
     ScriptedConnection peer({MemoryTransport::data("line\nrest"), MemoryTransport::data(" more"), MemoryTransport::closed()});
     EXPECT_EQ("line", peer.connection.readLine());
-    std::string sink;
+    std::string text;
+    BodySink sink(text);
     peer.connection.readUntilClose(sink);
-    EXPECT_EQ("rest more", sink);
+    EXPECT_EQ("rest more", text);
 }
 
 TEST(ConnectionSocketErrors, ResetFailsAtOnceKeepingBytesThatCame)
 {
     ScriptedConnection reset({MemoryTransport::data("ab"), MemoryTransport::error(10054)});
-    std::string sink;
+    std::string text;
+    BodySink sink(text);
     EXPECT_EQ("Socket Error # 10054\r\nConnection reset by peer.", failureOf([&] { reset.connection.readUntilClose(sink); }));
-    EXPECT_EQ("ab", sink);
+    EXPECT_EQ("ab", text);
 }
 
 TEST(ConnectionSocketErrors, AbortWithBytesBufferedActsAsClose)

@@ -12,7 +12,7 @@ int getCommand(const std::vector<std::string>& args)
         std::cerr << "usage: tamsel-cli get [--user-agent TEXT] [--timeout MS] [--no-redirects] URL\n";
         return 2;
     }
-    return runOperation(*options, [&](net::HttpClient& client, std::string& output) {
+    return runOperation(*options, [&](net::HttpClient& client, const net::BodyConsumer& output) {
         client.Get(options->operands[0], output);
     });
 }

@@ -5,35 +5,28 @@
 
 namespace tamsel::cli {
 
-namespace {
-
-void writeOutput(const std::string& output)
-{
-    std::fwrite(output.data(), 1, output.size(), stdout);
-    std::fflush(stdout);
-}
-
-}  // namespace
-
-int runOperation(const RequestOptions& options, const std::function<void(net::HttpClient&, std::string&)>& operation)
+int runOperation(const RequestOptions& options,
+                 const std::function<void(net::HttpClient&, const net::BodyConsumer&)>& operation)
 {
     net::HttpClient client;
     client.UserAgent = options.userAgent;
     client.ReadTimeout = options.timeoutMs;
     client.HandleRedirects = options.followRedirects;
-    std::string output;
+    const net::BodyConsumer toStdout = [](std::string_view bytes) {
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    };
     try {
-        operation(client, output);
+        operation(client, toStdout);
     } catch (const net::HttpStatusError& error) {
-        writeOutput(output);
+        std::fflush(stdout);
         std::cerr << "error: " << error.what() << "\nstatus: " << error.code() << "\n";
         return 1;
     } catch (const net::HttpError& error) {
-        writeOutput(output);
+        std::fflush(stdout);
         std::cerr << "error: " << error.what() << "\n";
         return 1;
     }
-    writeOutput(output);
+    std::fflush(stdout);
     return 0;
 }
 

@@ -13,7 +13,7 @@ int postCommand(const std::vector<std::string>& args)
         return 2;
     }
     const std::vector<std::string> form(options->operands.begin() + 1, options->operands.end());
-    return runOperation(*options, [&](net::HttpClient& client, std::string& output) {
+    return runOperation(*options, [&](net::HttpClient& client, const net::BodyConsumer& output) {
         client.Post(options->operands[0], form, output);
     });
 }
