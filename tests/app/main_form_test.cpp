@@ -259,6 +259,29 @@ private slots:
         QCOMPARE(form().minimumSize(), QSize(1025, 653));
     }
 
+    void aNewerVersionIsOfferedBeforeTheWindowIsShown_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes opens the archive") << true;
+        QTest::newRow("No goes on") << false;
+    }
+
+    void aNewerVersionIsOfferedBeforeTheWindowIsShown()
+    {
+        QFETCH(bool, yes);
+        tamsel::sim::MarketSimulatorOptions site;
+        site.versionText = "1.10";
+        SimulatedWindow window(site, yes);
+        QVERIFY(!window.form().isVisible());
+        QCOMPARE(window.platform().questions.size(), 1);
+        QCOMPARE(window.platform().opened.size(), yes ? 1 : 0);
+        if (yes)
+            QVERIFY(window.platform().opened[0].path().endsWith(QStringLiteral(".rar")));
+        QCOMPARE(window.form().windowTitle(), QStringLiteral("Tamsel隐形降权探测软件 1.09"));
+    }
+
+    void theCurrentVersionAsksNothing() { QVERIFY(window_->platform().questions.isEmpty()); }
+
 private:
     TMainForm& form() { return window_->form(); }
     std::unique_ptr<SimulatedWindow> window_;

@@ -38,15 +38,19 @@ inline bool waitUntil(const std::function<bool()>& done, int limitMs)
 // The marketplace and the maker's site on loopback, and a window pointed at them.
 class SimulatedWindow {
 public:
-    SimulatedWindow() : simulator_(std::make_unique<sim::MarketSimulator>())
+    // The window is created (and its update check answered `answerYes`) before this returns.
+    explicit SimulatedWindow(sim::MarketSimulatorOptions options = {}, bool answerYes = false)
+        : simulator_(std::make_unique<sim::MarketSimulator>(std::move(options)))
     {
         host_ = "127.0.0.1:" + std::to_string(simulator_->start());
+        platform_.answerYes = answerYes;
         form_ = std::make_unique<TMainForm>(AppHosts{host_, host_, host_}, platform_);
     }
 
     TMainForm& form() { return *form_; }
     RecordingPlatform& platform() { return platform_; }
     const std::string& host() const { return host_; }
+    const sim::MarketSimulator& simulator() const { return *simulator_; }
     void closeWindow() { form_.reset(); }
 
 private:
