@@ -1,10 +1,11 @@
-#include "detect_command.h"
+#include "commands.h"
 
 #include "codepage.h"
 #include "detection_run.h"
 #include "headless_host.h"
 
 #include <chrono>
+#include <iostream>
 
 namespace tamsel::cli {
 namespace {
@@ -27,7 +28,7 @@ void printGrid(std::ostream& out, const char* name, const StringGrid& grid)
 
 }  // namespace
 
-int runDetect(std::span<const std::string> args, std::ostream& out, std::ostream& err)
+int detectCommand(const std::vector<std::string>& args)
 {
     std::string searchHost = TAMSEL_DEFAULT_SEARCH_HOST;  // set by the build from the hosts configuration
     std::string sellerId;
@@ -39,24 +40,24 @@ int runDetect(std::span<const std::string> args, std::ostream& out, std::ostream
             sellerId = args[i];
             haveSellerId = true;
         } else {
-            err << "usage: tamsel-cli detect [--search-host HOST[:PORT]] SELLER_ID\n";
-            return 2;
+            haveSellerId = false;
+            break;
         }
     }
     if (!haveSellerId) {
-        err << "usage: tamsel-cli detect [--search-host HOST[:PORT]] SELLER_ID\n";
+        std::cerr << "usage: tamsel-cli detect [--search-host HOST[:PORT]] SELLER_ID\n";
         return 2;
     }
 
     HeadlessHost host(utf8ToGbk(sellerId));
     DetectionRun run(host, searchHost);
     if (!host.runToEnd(run, RunLimit)) {
-        err << "error: the run did not end in time\n";
+        std::cerr << "error: the run did not end in time\n";
         return 1;
     }
-    printGrid(out, "sgData1", host.sgData1());
-    printGrid(out, "sgData2", host.sgData2());
-    printGrid(out, "sgData3", host.sgData3());
+    printGrid(std::cout, "sgData1", host.sgData1());
+    printGrid(std::cout, "sgData2", host.sgData2());
+    printGrid(std::cout, "sgData3", host.sgData3());
     return 0;
 }
 

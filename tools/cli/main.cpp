@@ -13,6 +13,7 @@ struct Command {
 const Command Commands[] = {
     {"get", tamsel::cli::getCommand},
     {"post", tamsel::cli::postCommand},
+    {"detect", tamsel::cli::detectCommand},
 };
 
 }  // namespace
