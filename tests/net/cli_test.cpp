@@ -1,74 +1,18 @@
 // tamsel-cli as a user runs it, against a scripted loopback server.
+#include "process_runner.h"
 #include "scripted_server.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <fstream>
-#include <signal.h>
-#include <spawn.h>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace std::chrono_literals;
 using tamsel::testing::ScriptedServer;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path)
+tamsel::testing::ProcessRun runCli(std::vector<std::string> args)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-CliRun runCli(std::vector<std::string> args)
-{
-    char outPath[] = "/tmp/tamsel-cli-out-XXXXXX";
-    char errPath[] = "/tmp/tamsel-cli-err-XXXXXX";
-    const int outFd = mkstemp(outPath);
-    const int errFd = mkstemp(errPath);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
     args.insert(args.begin(), TAMSEL_CLI_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    CliRun run;
-    if (posix_spawn(&pid, TAMSEL_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        const auto giveUp = std::chrono::steady_clock::now() + 20s;
-        while (waitpid(pid, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > giveUp) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                break;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    close(outFd);
-    close(errFd);
-    run.out = slurp(outPath);
-    run.err = slurp(errPath);
-    unlink(outPath);
-    unlink(errPath);
-    return run;
+    return tamsel::testing::runProcess(args, 20s);
 }
 
 }  // namespace

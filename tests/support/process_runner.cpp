@@ -1,0 +1,64 @@
+#include "process_runner.h"
+
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tamsel::testing {
+namespace {
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit)
+{
+    char outPath[] = "/tmp/tamsel-run-out-XXXXXX";
+    char errPath[] = "/tmp/tamsel-run-err-XXXXXX";
+    const int outFd = mkstemp(outPath);
+    const int errFd = mkstemp(errPath);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ProcessRun run;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        const auto giveUp = std::chrono::steady_clock::now() + limit;
+        // Polls rather than blocks so that a hung program is killed at the limit.
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > giveUp) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(outFd);
+    close(errFd);
+    run.out = slurp(outPath);
+    run.err = slurp(errPath);
+    unlink(outPath);
+    unlink(errPath);
+    return run;
+}
+
+}  // namespace tamsel::testing
