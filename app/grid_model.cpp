@@ -16,7 +16,12 @@ int modelExtent(int gridExtent)
 
 }  // namespace
 
-GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent), publishTimer_(new QTimer(this))
+{
+    publishTimer_->setSingleShot(true);
+    publishTimer_->setInterval(PublishDelayMs);
+    connect(publishTimer_, &QTimer::timeout, this, &GridModel::publishRows);
+}
 
 void GridModel::setColCount(int count)
 {
@@ -43,18 +48,41 @@ void GridModel::setRowCount(int count)
     count = std::max(count, 0);
     if (count == rowCount_)
         return;
-    const int before = modelExtent(rowCount_);
+    if (count >= publishedRows_) {
+        // Growth, or a shrink of rows the views have not seen yet: no view is affected now.
+        resizeRows(count);
+        if (rowCount_ > publishedRows_ && !publishTimer_->isActive())
+            publishTimer_->start();
+        return;
+    }
+    const int before = modelExtent(publishedRows_);
     const int after = modelExtent(count);
-    if (after > before)
-        beginInsertRows(QModelIndex(), before, after - 1);
-    else if (after < before)
+    if (after < before)
         beginRemoveRows(QModelIndex(), after, before - 1);
+    resizeRows(count);
+    publishedRows_ = count;
+    if (after < before)
+        endRemoveRows();
+}
+
+void GridModel::resizeRows(int count)
+{
     rowCount_ = count;
     cells_.resize(static_cast<std::size_t>(count), std::vector<std::string>(static_cast<std::size_t>(colCount_)));
+}
+
+void GridModel::publishRows()
+{
+    publishTimer_->stop();
+    if (rowCount_ == publishedRows_)
+        return;
+    const int before = modelExtent(publishedRows_);
+    const int after = modelExtent(rowCount_);
+    if (after > before)
+        beginInsertRows(QModelIndex(), before, after - 1);
+    publishedRows_ = rowCount_;
     if (after > before)
         endInsertRows();
-    else if (after < before)
-        endRemoveRows();
 }
 
 bool GridModel::contains(int col, int row) const
@@ -75,6 +103,8 @@ void GridModel::setCell(int col, int row, const std::string& text)
     if (stored == text)
         return;
     stored = text;
+    if (row > 0 && row >= publishedRows_)
+        return;  // the views get the row with its texts when it is published
     if (row == 0 && col > 0)
         emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
     else if (col == 0 && row > 0)
@@ -85,7 +115,7 @@ void GridModel::setCell(int col, int row, const std::string& text)
 
 int GridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : modelExtent(rowCount_);
+    return parent.isValid() ? 0 : modelExtent(publishedRows_);
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const

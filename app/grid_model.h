@@ -3,6 +3,7 @@
 #include "string_grid.h"
 
 #include <QAbstractTableModel>
+#include <QTimer>
 
 #include <string>
 #include <vector>
@@ -13,11 +14,20 @@ namespace tamsel::app {
 // Grid row 0 is the view's horizontal header and grid column 0 its vertical header,
 // so model (row, column) is grid (column + 1, row + 1). Texts stay GBK bytes;
 // they are decoded for display only.
+//
+// A run adds rows one hand-over at a time; telling the views of each would repaint
+// the window thousands of times. The grid side sees every change at once, while new
+// rows reach the views together, at most `PublishDelayMs` later (or on publishRows()).
 class GridModel : public QAbstractTableModel, public StringGrid {
     Q_OBJECT
 
 public:
+    static constexpr int PublishDelayMs = 50;
+
     explicit GridModel(QObject* parent = nullptr);
+
+    // Shows the views every row added so far.
+    void publishRows();
 
     int colCount() const override { return colCount_; }
     int rowCount() const override { return rowCount_; }
@@ -34,9 +44,12 @@ public:
 
 private:
     bool contains(int col, int row) const;
+    void resizeRows(int count);
 
     int colCount_ = 0;
     int rowCount_ = 0;
+    int publishedRows_ = 0;  // the grid rows the views know of
+    QTimer* publishTimer_;
     std::vector<std::vector<std::string>> cells_;  // cells_[row][col]
 };
 

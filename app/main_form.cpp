@@ -310,6 +310,7 @@ void TMainForm::setupGridColumns(GridModel& model, ResultGrid& grid, std::span<c
         model.setCell(static_cast<int>(col), 0, utf8ToGbk(columns[col].headerUtf8));
         grid.setColWidth(static_cast<int>(col), columns[col].width);
     }
+    model.publishRows();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)

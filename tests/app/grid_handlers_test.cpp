@@ -67,6 +67,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form()));
         fillRanking(form().sgData3(), {{"a", "5", "0", {}, "101"}, {"b", "9", "-3", {}, "102"},
                                        {"c", "7", "12", {}, "103"}});
+        control<ResultGrid>(form(), "sgData3").gridModel().publishRows();
         control<QTabWidget>(form(), "MainPage").setCurrentIndex(2);
     }
 
@@ -93,6 +94,7 @@ private slots:
         model.setRowCount(4);
         model.setCell(idColumn, 1, "12345");
         model.setCell(idColumn, 2, "67890");
+        model.publishRows();
 
         QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(model.index(1, 0)).center());
         QCOMPARE(platform().opened.size(), 1);

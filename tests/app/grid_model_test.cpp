@@ -21,6 +21,7 @@ private slots:
         model.setCell(1, 0, tamsel::utf8ToGbk("宝贝"));
         model.setCell(0, 2, "2");
         model.setCell(2, 2, tamsel::utf8ToGbk("价格"));
+        model.publishRows();
 
         QCOMPARE(model.rowCount(QModelIndex()), 2);
         QCOMPARE(model.columnCount(QModelIndex()), 2);
@@ -34,6 +35,7 @@ private slots:
         GridModel model;
         model.setColCount(2);
         model.setRowCount(2);
+        model.publishRows();
         const std::string gbk = tamsel::utf8ToGbk("重要宝贝被隐性降权");
         model.setCell(1, 1, gbk);
         QCOMPARE(model.cell(1, 1), gbk);
@@ -64,6 +66,8 @@ private slots:
             model.setRowCount(row + 2);
         }
         QCOMPARE(model.rowCount(), 52);
+        model.publishRows();
+        QCOMPARE(model.rowCount(QModelIndex()), 51);
         QCOMPARE(model.cell(5, 50), std::string("id50"));
 
         tamsel::ClearGrid(model, 2);
@@ -78,6 +82,7 @@ private slots:
         GridModel model;
         model.setColCount(3);
         model.setRowCount(3);
+        model.publishRows();
         QSignalSpy data(&model, &GridModel::dataChanged);
         QSignalSpy headers(&model, &GridModel::headerDataChanged);
         model.setCell(2, 2, "a");
@@ -89,11 +94,46 @@ private slots:
         QCOMPARE(headers.at(0).at(0).value<Qt::Orientation>(), Qt::Horizontal);
     }
 
+    void newRowsReachTheViewsTogetherWhileTheGridSeesThemAtOnce()
+    {
+        GridModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setColCount(3);
+        model.setRowCount(2);
+        model.publishRows();
+        QSignalSpy inserted(&model, &GridModel::rowsInserted);
+        for (int row = 1; row <= 20; ++row) {
+            model.setCell(1, row, std::to_string(row));
+            model.setRowCount(row + 2);
+            QCOMPARE(model.cell(1, row), std::to_string(row));
+        }
+        QCOMPARE(model.rowCount(), 22);
+        QCOMPARE(inserted.count(), 0);
+        QVERIFY(inserted.wait(GridModel::PublishDelayMs * 20));
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(model.rowCount(QModelIndex()), 21);
+        QCOMPARE(model.index(19, 0).data().toString(), QStringLiteral("20"));
+    }
+
+    void shrinkingReachesTheViewsAtOnce()
+    {
+        GridModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setColCount(3);
+        model.setRowCount(10);
+        model.publishRows();
+        model.setRowCount(12);  // not yet shown
+        tamsel::ClearGrid(model, 2);
+        QCOMPARE(model.rowCount(QModelIndex()), 1);
+        QCOMPARE(model.rowCount(), 2);
+    }
+
     void itemsAreSelectableButReadOnly()
     {
         GridModel model;
         model.setColCount(2);
         model.setRowCount(2);
+        model.publishRows();
         const Qt::ItemFlags flags = model.flags(model.index(0, 0));
         QVERIFY(flags.testFlag(Qt::ItemIsSelectable));
         QVERIFY(!flags.testFlag(Qt::ItemIsEditable));

@@ -5,6 +5,8 @@
 #include "recording_platform.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QTest>
 
 #include <functional>
@@ -23,16 +25,23 @@ T& control(QWidget& window, const char* name)
     return *found;
 }
 
-// Serves the event loop until `done` holds or `limitMs` passes.
+// Runs the event loop until `done` holds or `limitMs` passes. Unlike QTest::qWait, which
+// sleeps between its turns, the loop serves a run's hand-overs as soon as they are posted.
 inline bool waitUntil(const std::function<bool()>& done, int limitMs)
 {
-    QDeadlineTimer deadline(limitMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
+    if (done())
+        return true;
+    const QDeadlineTimer deadline(limitMs);
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || deadline.hasExpired())
+            loop.quit();
+    });
+    poll.start();
+    loop.exec();
+    return done();
 }
 
 // The marketplace and the maker's site on loopback, and a window pointed at them.

@@ -1,0 +1,72 @@
+// Figures of the window: the time from program start to the window shown (update
+// check answered by a loopback simulator), and the longest stall of the GUI thread
+// while a run of "big-shop" fills the grids. Usage: tamsel-window-bench
+
+#include "main_form.h"
+#include "market_simulator.h"
+#include "recording_platform.h"
+#include "web_engine_setup.h"
+#include "window_helpers.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace tamsel::app;
+using namespace tamsel::app::testing;
+
+int main(int argc, char** argv)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    tamsel::sim::MarketSimulator simulator;
+    const std::string host = "127.0.0.1:" + std::to_string(simulator.start());
+
+    prepareWebEngine();
+    QApplication application(argc, argv);
+    const qint64 applicationReady = sinceStart.elapsed();
+    RecordingPlatform platform;
+    TMainForm form({host, host, host}, platform);
+    const qint64 windowCreated = sinceStart.elapsed();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
+    std::printf("start to window shown: %lld ms (application %lld ms, window created %lld ms)\n",
+                static_cast<long long>(sinceStart.elapsed()), static_cast<long long>(applicationReady),
+                static_cast<long long>(windowCreated));
+
+    QElapsedTimer beat;
+    qint64 longestGap = 0;
+    QTimer heartbeat;
+    heartbeat.setInterval(5);
+    qint64 longestAt = 0;
+    QElapsedTimer runClock;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const qint64 gap = beat.restart();
+        if (gap > 40)
+            std::printf("  stall %lld ms at %lld ms, %d rows\n", static_cast<long long>(gap),
+                        static_cast<long long>(runClock.elapsed()), form.sgData1().rowCount());
+        if (gap > longestGap) {
+            longestGap = gap;
+            longestAt = runClock.elapsed();
+        }
+    });
+
+    auto& btnSearch = control<QPushButton>(form, "btnSearch");
+    QTest::keyClicks(&control<QLineEdit>(form, "txtID"), QStringLiteral("big-shop"));
+    runClock.start();
+    beat.start();
+    heartbeat.start();
+    QTest::mouseClick(&btnSearch, Qt::LeftButton);
+    if (!waitUntil([&] { return btnSearch.isEnabled(); }, 300000))
+        return 1;
+    heartbeat.stop();
+    std::printf("big-shop run: %d rows in sgData1, %lld ms; longest GUI stall %lld ms, ending at %lld ms\n",
+                form.sgData1().rowCount() - 2, static_cast<long long>(runClock.elapsed()),
+                static_cast<long long>(longestGap), static_cast<long long>(longestAt));
+    return 0;
+}
