@@ -2,7 +2,6 @@
 #include "codepage.h"
 #include "grid_model.h"
 #include "result_grid.h"
-#include "skin_frame.h"
 #include "window_helpers.h"
 
 #include <QComboBox>
@@ -245,18 +244,6 @@ private slots:
         QWidget& notice = control<QWidget>(form(), "skinTextLabel1");
         QCOMPARE(notice.parentWidget()->objectName(), QStringLiteral("ADPanel1"));
         QVERIFY(control<QWidget>(form(), "ADPanel2").findChild<QLabel*>(QStringLiteral("skinTextLabel1")) == nullptr);
-    }
-
-    void rollingUpLeavesTheCaptionBarAndUnrollingRestores()
-    {
-        auto& frame = control<SkinFrame>(form(), "skinFrame");
-        frame.toggleRollUp();
-        QVERIFY(waitUntil([&] { return form().height() == frame.captionHeight(); }, 2000));
-        QVERIFY(!control<QWidget>(form(), "skinClient").isVisible());
-        frame.toggleRollUp();
-        QVERIFY(waitUntil([&] { return form().height() == 653; }, 2000));
-        QVERIFY(control<QWidget>(form(), "skinClient").isVisible());
-        QCOMPARE(form().minimumSize(), QSize(1025, 653));
     }
 
     void aNewerVersionIsOfferedBeforeTheWindowIsShown_data()

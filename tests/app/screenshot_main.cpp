@@ -5,9 +5,9 @@
 #include "main_form.h"
 #include "recording_platform.h"
 #include "web_engine_setup.h"
+#include "window_helpers.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,17 +21,7 @@
 namespace {
 
 using tamsel::app::TMainForm;
-
-bool waitUntil(const std::function<bool()>& done, int limitMs)
-{
-    QDeadlineTimer deadline(limitMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
+using tamsel::app::testing::waitUntil;
 
 bool shoot(TMainForm& form, const QString& path)
 {
@@ -62,10 +52,11 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
 
-    auto* txtID = form.findChild<QLineEdit*>(QStringLiteral("txtID"));
-    auto* btnSearch = form.findChild<QPushButton*>(QStringLiteral("btnSearch"));
-    auto* mainPage = form.findChild<QTabWidget*>(QStringLiteral("MainPage"));
-    auto* noteweb = form.findChild<QWebEngineView*>(QStringLiteral("noteweb"));
+    using tamsel::app::testing::control;
+    auto* txtID = &control<QLineEdit>(form, "txtID");
+    auto* btnSearch = &control<QPushButton>(form, "btnSearch");
+    auto* mainPage = &control<QTabWidget>(form, "MainPage");
+    auto* noteweb = &control<QWebEngineView>(form, "noteweb");
     QTest::keyClicks(txtID, QStringLiteral("demo-shop"));
     QTest::mouseClick(btnSearch, Qt::LeftButton);
     if (!waitUntil([&] { return !btnSearch->isEnabled(); }, 2000) ||
