@@ -89,6 +89,13 @@ std::size_t chunkSize(const std::string& line)
     return static_cast<std::size_t>(size);
 }
 
+// Interim answers, 204 and 304 never carry a body, whatever their head announces: waiting for one
+// would only run into the read timeout, and bytes after the head belong to the next answer.
+bool hasBody(int statusCode)
+{
+    return statusCode / 100 != 1 && statusCode != 204 && statusCode != 304;
+}
+
 }  // namespace
 
 HttpClient::HttpClient() : HttpClient(systemResolve, SocketTransport::connect) {}
@@ -198,7 +205,7 @@ void HttpClient::exchange(Method method, const std::string& url, const std::stri
                 failOnStatus();
             if (!connection_.connected())
                 throw HttpError("Undefined situation");
-            if (code != 204)
+            if (hasBody(code))
                 readBody(collector);
             break;
         }
@@ -326,7 +333,7 @@ void HttpClient::readChunkedBody(BodySink& sink)
 
 void HttpClient::discardRedirectBody()
 {
-    if (!connection_.connected())
+    if (!connection_.connected() || !hasBody(head_.statusCode()))
         return;
     std::string discarded;
     BodySink sink(discarded);
@@ -346,7 +353,8 @@ void HttpClient::failOnStatus()
     BodySink sink(errorBody);
     connection_.setReadTimeout(StatusBodyTimeoutMs);
     try {
-        readBody(sink);
+        if (hasBody(head_.statusCode()))
+            readBody(sink);
     } catch (...) {
         connection_.setReadTimeout(ReadTimeout);
         throw;

@@ -1,0 +1,119 @@
+// Answers a server should never send: each ends in the result the client's rules define, or else
+// in a clean failure within the read timeout, never in a crash, a hang or a large allocation.
+#include "hostile_fetch.h"
+
+#include <gtest/gtest.h>
+
+using namespace tamsel::testing;
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+
+namespace {
+
+struct HostileAnswer {
+    std::string name;
+    std::string answer;
+    bool hold = false;  // the server keeps the connection open after the answer instead of closing
+    std::string output;
+    std::string failure;  // empty: the Get succeeds
+    int statusCode = 0;   // of a status failure
+};
+
+std::string ok(const std::string& head, const std::string& rest)
+{
+    return "HTTP/1.1 200 OK\r\n" + head + "\r\n" + rest;
+}
+
+std::string manyHeaderLines(int count)
+{
+    std::string lines;
+    for (int i = 0; i < count; ++i)
+        lines += "X-N: 1\r\n";
+    return lines;
+}
+
+// Well past the read timeout, well short of the 2 s a status failure gives its body.
+constexpr auto Bound = 1500ms;
+
+class HostileAnswerTest : public ::testing::TestWithParam<HostileAnswer> {};
+
+TEST_P(HostileAnswerTest, EndsAsDefinedWithinItsTimeLimit)
+{
+    const HostileAnswer& row = GetParam();
+    ScriptedServer server;
+    std::vector<ScriptedServer::Step> script = {ScriptedServer::receive(), ScriptedServer::send(row.answer)};
+    script.push_back(row.hold ? ScriptedServer::hold() : ScriptedServer::close());
+    server.addConnection(std::move(script));
+
+    const Outcome outcome = fetch(server.url("/dir/a.htm"));
+    EXPECT_EQ(row.failure, outcome.failure);
+    EXPECT_EQ(!row.failure.empty(), outcome.failed);
+    EXPECT_EQ(row.statusCode, outcome.statusCode);
+    EXPECT_EQ(row.output, outcome.output);
+    EXPECT_LT(outcome.elapsed, Bound);
+}
+
+const HostileAnswer framing[] = {
+    {"ChunkSizeBeyondSixtyFourBits",
+     ok("Transfer-Encoding: chunked\r\n", "2\r\nok\r\n10000000000000000\r\nx"), false, "ok", "Chunk size out of range."},
+    {"ChunkSizeNotHexEndsTheBody", ok("Transfer-Encoding: chunked\r\n", "2\r\nok\r\nzz\r\n\r\n"), false, "ok", ""},
+    {"ChunkedWithALengthReadsTheLength",
+     ok("Transfer-Encoding: chunked\r\nContent-Length: 7\r\n", "2\r\nok\r\n0\r\n\r\n"), false, "2\r\nok\r\n", ""},
+    {"NegativeLengthReadsUntilClose", ok("Content-Length: -6\r\n", "abcdef"), false, "abcdef", ""},
+    {"WordLengthReadsUntilClose", ok("Content-Length: crap\r\n", "abcdef"), false, "abcdef", ""},
+    {"LengthWithTrailingTextReadsUntilClose", ok("Content-Length: 6badness\r\n", "abcdef"), false, "abcdef", ""},
+    {"LengthOfTwoToTheSixtyFifthReadsUntilClose", ok("Content-Length: 36893488147419103232\r\n", "abcdef"), false,
+     "abcdef", ""},
+    {"FirstOfTwoLengthsCounts", ok("Content-Length: 3\r\nContent-Length: 6\r\n", "abcdef"), false, "abc", ""},
+    {"ShortBodyThenCloseKeepsWhatCame", ok("Content-Length: 10\r\n", "abc"), false, "abc", ""},
+    {"IdleServerMidBodyTimesOut", ok("Content-Length: 10\r\n", "half"), true, "half", "Read Timeout"},
+    {"NoContentAnnouncingChunkedIsNotWaitedFor", "HTTP/1.1 204 No Content\r\nTransfer-Encoding: chunked\r\n\r\n",
+     true, "", ""},
+    {"NotModifiedAnnouncingALengthIsNotWaitedFor", "HTTP/1.1 304 Not Modified\r\nContent-Length: 10\r\n\r\n", true,
+     "", "HTTP/1.1 304 Not Modified", 304},
+};
+
+const HostileAnswer heads[] = {
+    {"HeaderLineWithoutColonIsIgnored", ok("No colon here\r\nContent-Length: 2\r\n", "ok"), false, "ok", ""},
+    {"NulAndLoneCarriageReturnsInHeaders", ok("X-Odd: a\0b\rc\r\nX\rY: 1\r\nContent-Length: 2\r\n"s, "ok"), false,
+     "ok", ""},
+    {"FirstHeaderLineStartingWithABlankNamesNothing", ok(" Content-Length: 2\r\n", "okay"), false, "okay", ""},
+    {"HundredKilobyteHeaderLine", ok("X-Long: " + std::string(100000, 'x') + "\r\n", "ok"), true, "",
+     "Max line length exceeded."},
+    {"FiveThousandHeaderLines", ok(manyHeaderLines(5000), "ok"), true, "", "Response header longer than 256 lines."},
+    {"EarlyHintsBeforeTheAnswerIsAStatusFailure",
+     "HTTP/1.1 103 Early Hints\r\nLink: </a.css>\r\n\r\n" + ok("Content-Length: 2\r\n", "ok"), true, "",
+     "HTTP/1.1 103 Early Hints", 103},
+    {"StatusCodeNineNineNine", "HTTP/1.1 999 Odd\r\nContent-Length: 2\r\n\r\nno", false, "", "HTTP/1.1 999 Odd", 999},
+    {"StatusCodeOfAHundredDigits", "HTTP/1.1 " + std::string(100, '2') + " OK\r\nContent-Length: 0\r\n\r\n", false, "",
+     "HTTP/1.1 " + std::string(100, '2') + " OK", -1},
+    {"VersionOneTwoIsRead", "HTTP/1.2 200 OK\r\nContent-Length: 2\r\n\r\nok", false, "ok", ""},
+    {"GarbageStatusLine", "garbage\r\n\r\n", false, "", "garbage", -1},
+    {"HeadersThenCloseWithoutTheEmptyLine", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n", false, "",
+     "Undefined situation"},
+    {"StatusLineAloneThenClose", "HTTP/1.1 200 OK\r\n", false, "", "Undefined situation"},
+    {"EmptyReply", "", false, "", "Connection Closed Gracefully."},
+};
+
+std::string rowName(const ::testing::TestParamInfo<HostileAnswer>& info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Framing, HostileAnswerTest, ::testing::ValuesIn(framing), rowName);
+INSTANTIATE_TEST_SUITE_P(Heads, HostileAnswerTest, ::testing::ValuesIn(heads), rowName);
+
+TEST(HostileChunk, CloseInsideAChunkFailsKeepingTheEarlierChunks)
+{
+    ScriptedServer server;
+    server.addConnection({ScriptedServer::receive(),
+                          ScriptedServer::send(ok("Transfer-Encoding: chunked\r\n", "2\r\nok\r\n5\r\nab")),
+                          ScriptedServer::close()});
+    const Outcome outcome = fetch(server.url("/"));
+    EXPECT_EQ("Connection Closed Gracefully.", outcome.failure);
+    // The part of the cut chunk that was already buffered may or may not have been handed on.
+    EXPECT_TRUE(outcome.output == "ok" || outcome.output == "okab") << outcome.output;
+    EXPECT_LT(outcome.elapsed, Bound);
+}
+
+}  // namespace
