@@ -223,6 +223,10 @@ void HttpClient::connectToTarget()
 {
     if (equalsIgnoreCase(target_.protocol(), "HTTPS"))
         throw HttpError("IOHandler value is not valid");
+    // A redirect to another protocol keeps a port other than 80 and 443, so the merge lets it
+    // through; this client only speaks plain HTTP, and never to an "ftp" or "file" URL.
+    if (!equalsIgnoreCase(target_.protocol(), "HTTP"))
+        throw HttpError("");
     const int port = target_.portNumber();
     if (target_.host() != connectedHost_ || port != connectedPort_) {
         connection_.disconnect();
