@@ -270,11 +270,13 @@ void TMainForm::setupADPanel(int index, QWidget& sheet)
                                       QStringLiteral("\n\n通知Tamsel更新！谢谢！"),
                                   panel);
         notice->setObjectName(QStringLiteral("skinTextLabel1"));
-        setSkinSection(*notice, "stdlabel");
-        notice->setStyleSheet(QStringLiteral("color: #ff0000; font-size: 14px;"));
+        notice->setStyleSheet(
+            QStringLiteral("color: #ff0000; font-family: \"Noto Sans CJK SC\"; font-size: 14px; background: transparent;"));
         notice->setWordWrap(true);
         notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         notice->setGeometry(8, 136, 274, 39);
+        // The height follows the style sheet's font, which applies once polished.
+        notice->ensurePolished();
         notice->resize(274, std::max(notice->heightForWidth(274), 39));
     }
 }

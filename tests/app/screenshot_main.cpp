@@ -64,6 +64,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tamsel-screenshot: the run did not end\n");
         return 1;
     }
+    if (form.sgData1().rowCount() <= 2) {
+        std::fprintf(stderr, "tamsel-screenshot: the run found no items\n");
+        return 1;
+    }
 
     const char* names[] = {"all-items.png", "demoted-items.png", "ranking.png"};
     bool ok = true;
