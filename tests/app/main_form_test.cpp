@@ -30,6 +30,28 @@ private slots:
 
     void cleanup() { window_.reset(); }
 
+    void everyControlCarriesItsName()
+    {
+        QStringList names = {
+            QStringLiteral("skinStdLabel1"),  QStringLiteral("txtID"),    QStringLiteral("btnSearch"),
+            QStringLiteral("skinStatusBar1"), QStringLiteral("sbar"),     QStringLiteral("labCP"),
+            QStringLiteral("MainPage"),       QStringLiteral("ADPanel1"), QStringLiteral("ADPanel2"),
+            QStringLiteral("cbSort"),         QStringLiteral("btnSort"),  QStringLiteral("skinEdit1"),
+            QStringLiteral("skinEdit2"),      QStringLiteral("skinTextLabel1"), QStringLiteral("skinFrame"),
+            QStringLiteral("adweb"),          QStringLiteral("noteweb"),  QStringLiteral("softweb"),
+        };
+        for (int i = 1; i <= 3; ++i) {
+            for (const char* suffix : {"", "HSB", "VSB"})
+                names.append(QStringLiteral("sgData%1%2").arg(i).arg(QLatin1String(suffix)));
+        }
+        for (int i = 1; i <= 6; ++i)
+            names << QStringLiteral("skinTabSheet%1").arg(i) << QStringLiteral("skinLinkLabel%1").arg(i);
+        for (int i = 2; i <= 11; ++i)
+            names << QStringLiteral("skinStdLabel%1").arg(i);
+        for (const QString& name : names)
+            QVERIFY2(form().findChildren<QWidget*>(name).size() == 1, qPrintable(name));
+    }
+
     void theCaptionCarriesTheVersionAndTheApplicationTitleDoesNot()
     {
         QCOMPARE(form().windowTitle(), QStringLiteral("Tamsel隐形降权探测软件 1.09"));
