@@ -15,8 +15,6 @@ class LinkLabel : public QLabel {
 public:
     LinkLabel(const QString& text, const QUrl& target, Platform& platform, QWidget* parent);
 
-    QUrl target() const { return target_; }
-
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 

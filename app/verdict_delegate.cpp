@@ -8,11 +8,15 @@
 
 namespace tamsel::app {
 
-bool VerdictDelegate::isFlagged(const QString& verdict)
+namespace {
+
+bool isFlagged(const QString& verdict)
 {
-    static const QString normalMark = app::displayText(NormalMark);
+    static const QString normalMark = displayText(NormalMark);
     return !verdict.isEmpty() && !verdict.contains(normalMark);
 }
+
+}  // namespace
 
 void VerdictDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {

@@ -13,8 +13,6 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
-    static bool isFlagged(const QString& verdict);
 };
 
 }  // namespace tamsel::app

@@ -1,6 +1,7 @@
 #include "app_test_main.h"
 #include "codepage.h"
 #include "grid_model.h"
+#include "link_label.h"
 #include "result_grid.h"
 #include "window_helpers.h"
 
@@ -257,6 +258,31 @@ private slots:
         QVERIFY(txtID.text().isEmpty());
         QCOMPARE(txtID.nextInFocusChain(), &control<QPushButton>(form(), "btnSearch"));
         QCOMPARE(control<QPushButton>(form(), "btnSearch").text(), QStringLiteral("探测"));
+    }
+
+    void theLinksOpenTheMakersSite_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("status bar: the shop and site") << QStringLiteral("labCP") << QStringLiteral("/");
+        QTest::newRow("first panel: blog") << QStringLiteral("skinLinkLabel1") << QStringLiteral("/");
+        QTest::newRow("first panel: forum") << QStringLiteral("skinLinkLabel3") << QStringLiteral("/bbs");
+        QTest::newRow("second panel: forum") << QStringLiteral("skinLinkLabel6") << QStringLiteral("/bbs");
+    }
+
+    void theLinksOpenTheMakersSite()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, path);
+        auto& label = control<LinkLabel>(form(), link.toLatin1().constData());
+        control<QTabWidget>(form(), "MainPage").setCurrentIndex(link == QStringLiteral("skinLinkLabel6") ? 1 : 0);
+        QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(3, 3));
+        const QUrl expected(QStringLiteral("http://%1%2").arg(QString::fromStdString(window_->host()), path));
+        QCOMPARE(window_->platform().opened, QList<QUrl>{expected});
+        QCOMPARE(label.cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(label.font().underline());
+        if (link != QStringLiteral("labCP"))
+            QCOMPARE(label.text(), expected.toString());
     }
 
     void theStatusPanelStaysEmpty() { QVERIFY(control<QLabel>(form(), "sbar").text().isEmpty()); }

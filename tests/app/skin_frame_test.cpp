@@ -58,14 +58,17 @@ private slots:
     {
         const QRect normal = form().geometry();
         frame().toggleMaximized();
+        QVERIFY(frame().isMaximized());
         QVERIFY(waitUntil([&] { return form().geometry() == form().screen()->availableGeometry(); }, 2000));
         frame().toggleMaximized();
+        QVERIFY(!frame().isMaximized());
         QVERIFY(waitUntil([&] { return form().geometry() == normal; }, 2000));
     }
 
     void rollingUpLeavesTheCaptionBarAndUnrollingRestores()
     {
         frame().toggleRollUp();
+        QVERIFY(frame().isRolledUp());
         QVERIFY(waitUntil([&] { return form().height() == frame().captionHeight(); }, 2000));
         QVERIFY(!control<QWidget>(form(), "skinClient").isVisible());
         frame().toggleRollUp();
