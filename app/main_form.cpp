@@ -37,6 +37,7 @@ QLabel* makeLabel(const QString& name, const QString& text, QPoint at, QWidget& 
     label->setObjectName(name);
     setSkinSection(*label, "stdlabel");
     label->move(at);
+    label->ensurePolished();  // sized in the skin's font
     label->adjustSize();
     return label;
 }
@@ -243,6 +244,7 @@ void TMainForm::setupADPanel(int index, QWidget& sheet)
         linkLabel->setObjectName(QStringLiteral("skinLinkLabel%1").arg(firstLink + offset));
         setSkinSection(*linkLabel, "stdlabel");
         linkLabel->move(104, top);
+        linkLabel->ensurePolished();
         linkLabel->adjustSize();
         linkLabel->resize(std::max(linkLabel->width(), 129), 17);
     };
