@@ -56,7 +56,9 @@ void DetectionRun::btnSearchClick()
     ClearGrid(host.sgData1(), 2);
     ClearGrid(host.sgData2(), 2);
     ClearGrid(host.sgData3(), 2);
-    context.Running = 1;
+    // Counted, not set: the previous run's launcher may still be releasing its worker, and its
+    // end must not end this run's Running.
+    ++context.Running;
     host.setSearchEnabled(false);
     context.items.DefaultOrderItems.clear();
     context.items.SalesOrderItems.clear();

@@ -171,7 +171,7 @@ void LaunchRun(RunContext& context)
         std::this_thread::sleep_for(PollInterval);
     worker->Hold = 0;
     worker.reset();  // the worker's thread returns within one poll
-    context.Running = 0;
+    --context.Running;
 }
 
 }  // namespace tamsel

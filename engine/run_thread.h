@@ -19,6 +19,8 @@ struct RunContext {
     RunHost& host;
     HandOver handOver;
     RunItems items;                      // host thread only
+    // Launchers still watching a worker: 1 during a run, 2 while a run started as soon as the
+    // button came back overlaps the previous launcher's last poll.
     std::atomic<int32_t> Running{0};
     std::atomic<bool> abandoned{false};  // the host is going away
     std::string searchHost;
