@@ -4,6 +4,8 @@
 #include "http_client.h"
 #include "my_utils.h"
 
+#include <chrono>
+
 namespace tamsel {
 
 const char* const AgentA =
@@ -14,6 +16,10 @@ const char* const AgentB =
 
 namespace {
 
+// Each read waits at most the read timeout, but a server that drips its answer a byte at a time
+// never lets one run out: a whole request ends after this many read timeouts.
+constexpr int RequestLimitInReadTimeouts = 6;
+
 constexpr const char* ListingTail = "json=on&_input_charset=utf-8&json=on&_ksTS=1351768789702_135&callback=jsonp136";
 
 void configure(net::HttpClient& client, const char* agent, int readTimeoutMs, const std::atomic<bool>* abort)
@@ -23,6 +29,9 @@ void configure(net::HttpClient& client, const char* agent, int readTimeoutMs, co
     client.HandleRedirects = true;
     client.ReadTimeout = readTimeoutMs;
     client.setAbortFlag(abort);
+    if (readTimeoutMs > 0)
+        client.setDeadline(std::chrono::steady_clock::now() +
+                           std::chrono::milliseconds(readTimeoutMs) * RequestLimitInReadTimeouts);
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ std::string ListingUrl(const std::string& searchHost, ListingOrder order, const 
                        const std::string& viewIndex, int pageNumber);
 
 // Sends each request on a fresh client and swallows every failure: the answer is
-// whatever the exchange delivered, as a rule nothing.
+// whatever the exchange delivered, as a rule nothing. A request ends after six read
+// timeouts in all, however its server paces the answer.
 class ListingRequests {
 public:
     ListingRequests(std::string searchHost, int readTimeoutMs, const std::atomic<bool>* abort);
