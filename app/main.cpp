@@ -5,11 +5,13 @@
 
 #include <QApplication>
 
-int main(int argc, char** argv)
+int main(int, char** argv)
 {
     using namespace tamsel::app;
     prepareWebEngine();
-    QApplication application(argc, argv);
+    // The program takes no options: Qt sees the program name only.
+    int qtArgumentCount = 1;
+    QApplication application(qtArgumentCount, argv);
     QApplication::setApplicationName(TMainForm::ApplicationTitle);
 
     DesktopPlatform platform;
