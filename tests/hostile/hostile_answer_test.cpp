@@ -19,6 +19,12 @@ struct HostileAnswer {
     int statusCode = 0;   // of a status failure
 };
 
+// Failures name the row rather than dump its bytes.
+void PrintTo(const HostileAnswer& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 std::string ok(const std::string& head, const std::string& rest)
 {
     return "HTTP/1.1 200 OK\r\n" + head + "\r\n" + rest;

@@ -48,6 +48,11 @@ struct HostileCookies {
     std::string nextHost = "www.example.com";
 };
 
+void PrintTo(const HostileCookies& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 std::string hundredCookies()
 {
     std::string lines;

@@ -68,6 +68,11 @@ struct ForeignLocation {
     std::string failure;
 };
 
+void PrintTo(const ForeignLocation& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class HostileRedirectProtocol : public ::testing::TestWithParam<ForeignLocation> {};
 
 // Only plain HTTP is spoken, on whatever port the current target has: nothing goes out for
