@@ -80,6 +80,7 @@ void TRunThread::runSalesOrderPass(const std::string& viewIndex)
 {
     const std::string sellerIdParam = SellerIdParam(context_.host.sellerIdText());
     int pageNumber = 1;
+    int handedOver = 0;
     do {
         if (context_.abandoned)
             throw RunAbandoned{};
@@ -90,8 +91,11 @@ void TRunThread::runSalesOrderPass(const std::string& viewIndex)
         for (const auto& segment : ItemSegments(answer)) {
             PendingRecord.ItemId.clear();
             PendingRecord.Title.clear();
-            if (ScanSalesOrderSegment(segment, PendingRecord))
-                synchronize(&TRunThread::AppendSalesOrderRecord);
+            if (!ScanSalesOrderSegment(segment, PendingRecord))
+                continue;
+            synchronize(&TRunThread::AppendSalesOrderRecord);
+            if (++handedOver == MaxItemsPerPass)
+                return;
         }
     } while (nextPage(pageNumber));
 }
@@ -114,6 +118,8 @@ void TRunThread::runDefaultOrderPass(const std::string& viewIndex)
                 continue;
             PendingItem.ActualRank = rankCounter++;
             synchronize(&TRunThread::AppendDefaultOrderItem);
+            if (PendingItem.ActualRank == MaxItemsPerPass)
+                return;
         }
     } while (nextPage(pageNumber));
 }

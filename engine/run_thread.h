@@ -41,6 +41,9 @@ public:
 
     // A pass never asks for more pages than this, whatever the answers say.
     static constexpr int MaxPagesPerPass = 1000;
+    // Nor hands over more items than those pages list: one answer of millions of items would
+    // otherwise keep the quadratic analysis and sort, and the start button, busy for hours.
+    static constexpr int MaxItemsPerPass = MaxPagesPerPass * ListingPageSize;
 
 private:
     void Execute();

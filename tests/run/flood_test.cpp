@@ -1,0 +1,46 @@
+// A listing answer of more items than a whole pass of real pages could hold: the run hands
+// over no more than that, so its quadratic analysis stays a matter of seconds.
+#include "detection_run.h"
+#include "headless_host.h"
+#include "run_thread.h"
+#include "scripted_server.h"
+
+#include <gtest/gtest.h>
+
+using namespace tamsel;
+using tamsel::testing::ScriptedServer;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string closingAnswer(const std::string& body)
+{
+    return "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + body;
+}
+
+std::string pageListing(int items)
+{
+    std::string page = "jsonp136({\"itemList\":[";
+    for (int i = 0; i < items; ++i)
+        page += "{\"href\":\"item.htm?id=" + std::to_string(i) + "\"},\"all\":null";
+    return page + "],\"p4p\":{}})";
+}
+
+}  // namespace
+
+TEST(RunFlood, PageOfMoreItemsThanAPassMayHoldHandsOverOnlyThatMany)
+{
+    ScriptedServer server;
+    server.addConnection({ScriptedServer::receive(), ScriptedServer::send(closingAnswer("viewIndex=1&"))});
+    server.addConnection({ScriptedServer::receive(), ScriptedServer::send(closingAnswer(""))});
+    server.addConnection({ScriptedServer::receive(),
+                          ScriptedServer::send(closingAnswer(pageListing(TRunThread::MaxItemsPerPass + 2000)))});
+
+    HeadlessHost host("flood");
+    DetectionRun run(host, "127.0.0.1:" + std::to_string(server.port()), 2000);
+    ASSERT_TRUE(host.runToEnd(run, 120s));
+    ASSERT_EQ(static_cast<std::size_t>(TRunThread::MaxItemsPerPass), run.items().DefaultOrderItems.size());
+    EXPECT_EQ("47999", run.items().DefaultOrderItems.back().ItemId);
+    EXPECT_EQ(TRunThread::MaxItemsPerPass + 2, host.sgData1().rowCount());
+    EXPECT_EQ(3u, server.requests().size());
+}
