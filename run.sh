@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 ./scripts/setup
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSEL_BUILD_APP=ON -DTAMSEL_BUILD_BENCH=ON >/dev/null
 cmake --build build -j "$(nproc)" --target tamsel-demo market-sim tamsel-cli
 
 port=18109

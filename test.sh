@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 
 jobs=$(nproc)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMSEL_BUILD_APP=ON -DTAMSEL_BUILD_BENCH=ON
 cmake --build build -j "$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
