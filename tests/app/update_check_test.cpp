@@ -149,6 +149,26 @@ private slots:
         QVERIFY2(clock.elapsed() < 5000, "the check ends near its limit, long before the trickle does");
         QCOMPARE(platform.questions.size(), 1);
     }
+
+    // One byte every 5 s never lets a 10 s read time-out run out; the start-up's own
+    // 25 s limit still ends the check, so the window is shown.
+    void aFiveSecondTrickleEndsAtTheStartUpLimit()
+    {
+        std::vector<ScriptedServer::Step> steps{ScriptedServer::receive(),
+                                                ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n")};
+        for (int i = 0; i < 8; ++i) {
+            steps.push_back(ScriptedServer::send("x"));
+            steps.push_back(ScriptedServer::pause(5s));
+        }
+        ScriptedServer server;
+        server.addConnection(steps);
+        RecordingPlatform platform;
+        QElapsedTimer clock;
+        clock.start();
+        UpdateCheck(hostOf(server), platform).CheckForUpdate(nullptr);
+        QVERIFY2(clock.elapsed() >= 24000 && clock.elapsed() < 27000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(platform.questions.size(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(UpdateCheckTest)
