@@ -78,47 +78,46 @@ void TRunThread::runPasses()
 
 void TRunThread::runSalesOrderPass(const std::string& viewIndex)
 {
+    runPass(ListingOrder::BySales, viewIndex, [this](std::string_view segment) {
+        PendingRecord.ItemId.clear();
+        PendingRecord.Title.clear();
+        if (!ScanSalesOrderSegment(segment, PendingRecord))
+            return false;
+        synchronize(&TRunThread::AppendSalesOrderRecord);
+        return true;
+    });
+}
+
+void TRunThread::runDefaultOrderPass(const std::string& viewIndex)
+{
+    int32_t rankCounter = 1;
+    runPass(ListingOrder::Default, viewIndex, [this, &rankCounter](std::string_view segment) {
+        PendingItem = TItemInfo{};
+        if (!ScanDefaultOrderSegment(segment, PendingItem))
+            return false;
+        PendingItem.ActualRank = rankCounter++;
+        synchronize(&TRunThread::AppendDefaultOrderItem);
+        return true;
+    });
+}
+
+// Every page of one order: reads the seller id anew, then hands each accepted segment
+// to `handOverSegment`, which says whether it was an item.
+void TRunThread::runPass(ListingOrder order, const std::string& viewIndex,
+                         const std::function<bool(std::string_view)>& handOverSegment)
+{
     const std::string sellerIdParam = SellerIdParam(context_.host.sellerIdText());
     int pageNumber = 1;
     int handedOver = 0;
     do {
         if (context_.abandoned)
             throw RunAbandoned{};
-        const std::string answer = requests_.getListingPage(ListingOrder::BySales, sellerIdParam, viewIndex, pageNumber);
+        const std::string answer = requests_.getListingPage(order, sellerIdParam, viewIndex, pageNumber);
         if (answer.empty())
             continue;
         ScanPageCounts(answer, TotalPage, CurrentPage);
         for (const auto& segment : ItemSegments(answer)) {
-            PendingRecord.ItemId.clear();
-            PendingRecord.Title.clear();
-            if (!ScanSalesOrderSegment(segment, PendingRecord))
-                continue;
-            synchronize(&TRunThread::AppendSalesOrderRecord);
-            if (++handedOver == MaxItemsPerPass)
-                return;
-        }
-    } while (nextPage(pageNumber));
-}
-
-void TRunThread::runDefaultOrderPass(const std::string& viewIndex)
-{
-    const std::string sellerIdParam = SellerIdParam(context_.host.sellerIdText());
-    int32_t rankCounter = 1;
-    int pageNumber = 1;
-    do {
-        if (context_.abandoned)
-            throw RunAbandoned{};
-        const std::string answer = requests_.getListingPage(ListingOrder::Default, sellerIdParam, viewIndex, pageNumber);
-        if (answer.empty())
-            continue;
-        ScanPageCounts(answer, TotalPage, CurrentPage);
-        for (const auto& segment : ItemSegments(answer)) {
-            PendingItem = TItemInfo{};
-            if (!ScanDefaultOrderSegment(segment, PendingItem))
-                continue;
-            PendingItem.ActualRank = rankCounter++;
-            synchronize(&TRunThread::AppendDefaultOrderItem);
-            if (PendingItem.ActualRank == MaxItemsPerPass)
+            if (handOverSegment(segment) && ++handedOver == MaxItemsPerPass)
                 return;
         }
     } while (nextPage(pageNumber));

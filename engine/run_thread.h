@@ -7,7 +7,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace tamsel {
@@ -50,6 +52,8 @@ private:
     void runPasses();
     void runSalesOrderPass(const std::string& viewIndex);
     void runDefaultOrderPass(const std::string& viewIndex);
+    void runPass(ListingOrder order, const std::string& viewIndex,
+                 const std::function<bool(std::string_view)>& handOverSegment);
     bool nextPage(int& pageNumber) const;
     void synchronize(void (TRunThread::*step)());
     void AppendSalesOrderRecord();
