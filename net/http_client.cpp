@@ -174,6 +174,7 @@ void HttpClient::post(const std::string& url, const std::vector<std::string>& fo
 void HttpClient::exchange(Method method, const std::string& url, const std::string* body, BodySink& collector)
 {
     redirectCount_ = 0;
+    bodyCutShort_ = false;
     std::string next = url;
     try {
         for (;;) {
@@ -206,7 +207,7 @@ void HttpClient::exchange(Method method, const std::string& url, const std::stri
             if (!connection_.connected())
                 throw HttpError("Undefined situation");
             if (hasBody(code))
-                readBody(collector);
+                bodyCutShort_ = !readBody(collector);
             break;
         }
     } catch (...) {
@@ -307,7 +308,7 @@ void HttpClient::readHead(std::size_t& linesLeft)
     }
 }
 
-void HttpClient::readBody(BodySink& sink)
+bool HttpClient::readBody(BodySink& sink)
 {
     const std::int64_t length = parseDecimal(trim(head_.value("Content-Length"))).value_or(-1);
     if (length > 0) {
@@ -315,12 +316,14 @@ void HttpClient::readBody(BodySink& sink)
             throw HttpError(BodyTooLarge);
         const auto count = static_cast<std::size_t>(length);
         sink.expect(count);
-        connection_.readExact(count, sink);
-    } else if (head_.value("Transfer-Encoding").find("chunked") != std::string::npos) {
+        return connection_.readExact(count, sink);
+    }
+    if (head_.value("Transfer-Encoding").find("chunked") != std::string::npos) {
         readChunkedBody(sink);
     } else if (length < 0) {
         connection_.readUntilClose(sink);
     }
+    return true;
 }
 
 void HttpClient::readChunkedBody(BodySink& sink)

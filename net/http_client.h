@@ -65,6 +65,10 @@ public:
     // Once *abort is true, the operation fails within 125 ms with "Operation aborted".
     void setAbortFlag(const std::atomic<bool>* abort) { interruption_.setAbortFlag(abort); }
 
+    // The last operation's answer body ended before its announced Content-Length: the peer
+    // closed early. The operation itself still succeeds with the bytes that came.
+    bool bodyCutShort() const { return bodyCutShort_; }
+
 private:
     enum class Method { Get, Post };
 
@@ -73,7 +77,8 @@ private:
     void connectToTarget();
     void sendRequest(Method method, const std::string* body);
     void readHead(std::size_t& linesLeft);
-    void readBody(BodySink& sink);
+    // False when the peer closed before the announced Content-Length.
+    bool readBody(BodySink& sink);
     void readChunkedBody(BodySink& sink);
     void discardRedirectBody();
     [[noreturn]] void failOnStatus();
@@ -89,6 +94,7 @@ private:
     ResponseHead head_;
     std::unique_ptr<CookieJar> cookies_;
     int redirectCount_ = 0;
+    bool bodyCutShort_ = false;
 };
 
 }  // namespace tamsel::net
