@@ -151,6 +151,10 @@ std::vector<Shop> buildCatalogue()
          ShopFault::Redirect, 2},
         {"fault-endless", "2", "900000504", "江苏 苏州", 240, 10, 500, 30054000000ull, 9, {}, {},
          ShopFault::EndlessCount, 0},
+        {"fault-login", "2", "900000505", "江苏 苏州", 120, 10, 500, 30055000000ull, 10, {}, {},
+         ShopFault::LoginPage, 0},
+        {"fault-sales-down", "2", "900000506", "江苏 苏州", 120, 10, 500, 30056000000ull, 11, {}, {},
+         ShopFault::SalesOrderDown, 1},
     };
     std::vector<Shop> shops;
     for (const Recipe& recipe : recipes)

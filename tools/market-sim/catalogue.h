@@ -18,7 +18,8 @@ struct CatalogueItem {
     bool demoted = false;  // left out of the sales-order listing
 };
 
-// How a shop's listing misbehaves on its fault page (the same page in both orders).
+// How a shop's listing misbehaves on its fault page (the same page in both orders, unless
+// the fault names one).
 enum class ShopFault {
     None,
     ServerError,   // answers 500
@@ -26,6 +27,8 @@ enum class ShopFault {
     Truncated,     // announces the full length, sends part of the body, closes
     Redirect,      // answers 302 to a relay URL that serves the real page
     EndlessCount,  // every page reports currentPage 1 of totalPage 5
+    LoginPage,     // every listing page answers 200 with a login page instead of the list
+    SalesOrderDown,  // the sales order's fault page answers 503; the default order works
 };
 
 enum class ListingOrder {

@@ -104,4 +104,16 @@ std::string renderSearchPage(std::string_view nick, std::string_view viewIndex)
     return utf8ToGbk(out);
 }
 
+std::string loginPage()
+{
+    return utf8ToGbk(
+        "<!DOCTYPE html>\n<html><head><meta charset=\"gbk\" /><title>淘宝网 - 登录</title></head>\n<body>\n"
+        "<div class=\"login-box\"><h2>亲，请登录后继续访问</h2>\n"
+        "<form action=\"/member/login.jhtml\" method=\"post\">\n"
+        "<input type=\"text\" name=\"TPL_username\" placeholder=\"手机号/会员名/邮箱\" />\n"
+        "<input type=\"password\" name=\"TPL_password\" />\n"
+        "<button type=\"submit\">登录</button></form>\n"
+        "<p>为了您的账户安全，请拖动滑块完成验证。</p></div>\n</body></html>\n");
+}
+
 }  // namespace tamsel::sim

@@ -28,6 +28,10 @@ std::string renderListingPage(const ListingPage& page);
 // The answer to the search form POST, an HTML page in GBK whose links carry viewIndex.
 std::string renderSearchPage(std::string_view nick, std::string_view viewIndex);
 
+// What the marketplace answers a listing request with when it wants a person to log in
+// first: an HTML page in GBK, with no item list and no page count.
+std::string loginPage();
+
 // The title as the tool reads it out of a listing: GBK, JSON-escaped, cut before the first
 // double quote (a title holding a quote therefore ends in a backslash).
 std::string scannedTitleGbk(const CatalogueItem& item);

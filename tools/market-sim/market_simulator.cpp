@@ -166,6 +166,16 @@ std::string MarketSimulator::serveListing(const httplib::Request& request, httpl
         summary += " (yp4p_page " + request.get_param_value("yp4p_page") + ")";
     const ShopFault fault = shop && page == shop->faultPage ? shop->fault : ShopFault::None;
 
+    if (shop && shop->fault == ShopFault::LoginPage) {
+        response.set_content(loginPage(), kGbkHtml);
+        return summary + ", login page";
+    }
+    if (fault == ShopFault::SalesOrderDown && order == ListingOrder::Sales) {
+        response.status = 503;
+        response.set_content(utf8ToGbk("<html><body><h1>服务暂不可用</h1></body></html>"), kGbkHtml);
+        return summary + ", unavailable";
+    }
+
     if (fault == ShopFault::Redirect && !relayed) {
         const auto query = request.target.find('?');
         response.set_redirect(ownUrl(request) + "/itemlist/relay.htm"
