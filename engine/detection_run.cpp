@@ -34,14 +34,17 @@ struct DetectionRun::State {
     std::list<Launcher> launchers;
 };
 
-DetectionRun::DetectionRun(RunHost& host, std::string searchHost, int readTimeoutMs)
+DetectionRun::DetectionRun(RunHost& host, std::string searchHost, int readTimeoutMs, ThreadStarter startThread)
     : state_(std::make_unique<State>(host, std::move(searchHost), readTimeoutMs))
 {
+    if (startThread)
+        state_->context.startThread = std::move(startThread);
 }
 
 DetectionRun::~DetectionRun()
 {
     state_->context.abandoned = true;
+    state_->context.abortRequests = true;
     state_->context.handOver.abandon();
     for (auto& launcher : state_->launchers)
         launcher.thread.join();
@@ -62,13 +65,35 @@ void DetectionRun::btnSearchClick()
     host.setSearchEnabled(false);
     context.items.DefaultOrderItems.clear();
     context.items.SalesOrderItems.clear();
+    // The previous run made its last request before its button came back.
+    context.stopRequested = false;
+    context.abortRequests = context.abandoned.load();
 
     state_->joinFinishedLaunchers();
     auto& launcher = state_->launchers.emplace_back();
-    launcher.thread = std::thread([&context, &launcher] {
-        LaunchRun(context);
-        launcher.finished = true;
-    });
+    try {
+        launcher.thread = context.startThread([&context, &launcher] {
+            LaunchRun(context);
+            launcher.finished = true;
+        });
+    } catch (const std::exception& error) {
+        state_->launchers.pop_back();
+        RunReport report = StartReport(context);
+        report.sellerId = host.sellerIdText();
+        report.internalError = std::string("无法启动探测线程：") + error.what();
+        EndRunOnHostThread(context, report);
+        --context.Running;
+    }
+}
+
+void DetectionRun::stop()
+{
+    RunContext& context = state_->context;
+    // The button is back once the run's last step has run: nothing is left to stop.
+    if (context.Running == 0 || context.host.searchEnabled())
+        return;
+    context.stopRequested = true;
+    context.abortRequests = true;
 }
 
 void DetectionRun::runPending()

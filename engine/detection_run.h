@@ -2,6 +2,7 @@
 
 #include "item_records.h"
 #include "run_host.h"
+#include "run_thread.h"
 
 #include <memory>
 #include <string>
@@ -14,8 +15,10 @@ class DetectionRun {
 public:
     static constexpr int DefaultReadTimeoutMs = 10000;
 
-    // searchHost: "host" or "host:port" of the marketplace's item search.
-    DetectionRun(RunHost& host, std::string searchHost, int readTimeoutMs = DefaultReadTimeoutMs);
+    // searchHost: "host" or "host:port" of the marketplace's item search. `startThread` starts
+    // the run's threads (tests make it fail).
+    DetectionRun(RunHost& host, std::string searchHost, int readTimeoutMs = DefaultReadTimeoutMs,
+                 ThreadStarter startThread = {});
     // Abandons a run in progress: its requests are aborted, no further step
     // reaches the host, and its threads are joined (within a fraction of a second).
     ~DetectionRun();
@@ -25,6 +28,10 @@ public:
 
     // The start button's click: starts a run when the button is enabled.
     void btnSearchClick();
+
+    // Stops the run in progress, if any: its request in flight ends at once, no further one goes
+    // out, and the run ends as stopped without a judgement. The grids keep what arrived.
+    void stop();
 
     // Host thread: runs the hand-over a worker is waiting for, if any.
     void runPending();

@@ -24,6 +24,17 @@ void HeadlessHost::setSellerIdText(std::string sellerIdGbk)
     sellerId_ = std::move(sellerIdGbk);
 }
 
+void HeadlessHost::runProgress(const RunProgress& progress)
+{
+    if (progressListener_)
+        progressListener_(progress);
+}
+
+void HeadlessHost::runEnded(const RunReport& report)
+{
+    lastReport_ = report;
+}
+
 void HeadlessHost::wakeHost()
 {
     std::lock_guard lock(mutex_);
@@ -48,9 +59,14 @@ bool HeadlessHost::serveUntil(DetectionRun& run, std::chrono::milliseconds limit
     // The flag that ends a run is cleared by another thread without waking us,
     // so the wait also looks again after a short slice.
     constexpr auto slice = std::chrono::milliseconds(20);
+    bool stopped = false;
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
+        if (stopFlag_ != nullptr && *stopFlag_ && !stopped) {
+            run.stop();
+            stopped = true;
+        }
         {
             std::unique_lock lock(mutex_);
             woken_.wait_for(lock, slice, [this] { return wakeRequested_; });

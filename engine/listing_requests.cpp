@@ -24,7 +24,6 @@ constexpr const char* ListingTail = "json=on&_input_charset=utf-8&json=on&_ksTS=
 
 void configure(net::HttpClient& client, const char* agent, int readTimeoutMs, const std::atomic<bool>* abort)
 {
-    client.clearRequestHeaders();
     client.UserAgent = agent;
     client.HandleRedirects = true;
     client.ReadTimeout = readTimeoutMs;
@@ -78,31 +77,45 @@ ListingRequests::ListingRequests(std::string searchHost, int readTimeoutMs, cons
 {
 }
 
-std::string ListingRequests::postSearchForm(const std::string& sellerIdGbk) const
+namespace {
+
+// Runs one operation on a configured client and tells how it went.
+template <typename Operation>
+RequestResult request(net::HttpClient& client, Operation operation)
 {
-    std::string answer;
+    RequestResult result;
     try {
-        net::HttpClient client;
-        configure(client, AgentA, readTimeoutMs_, abort_);
-        client.Post(SearchFormUrl(searchHost_), SearchFormLines(sellerIdGbk), answer);
-    } catch (const net::HttpError&) {
-        // The run goes on with whatever arrived.
+        operation(result.answer);
+        if (client.bodyCutShort())
+            result.failure = "Connection Closed Gracefully.（答复比它声明的 Content-Length 短）";
+    } catch (const net::HttpError& error) {
+        // The run goes on with whatever arrived; the failure is reported.
+        result.failure = error.what();
+        if (result.failure.empty())
+            result.failure = "HTTP client error";
     }
-    return answer;
+    return result;
 }
 
-std::string ListingRequests::getListingPage(ListingOrder order, const std::string& sellerIdParam,
-                                            const std::string& viewIndex, int pageNumber) const
+}  // namespace
+
+RequestResult ListingRequests::postSearchForm(const std::string& sellerIdGbk) const
 {
-    std::string answer;
-    try {
-        net::HttpClient client;
-        configure(client, order == ListingOrder::BySales ? AgentB : AgentA, readTimeoutMs_, abort_);
+    net::HttpClient client;
+    configure(client, AgentA, readTimeoutMs_, abort_);
+    return request(client, [&](std::string& answer) {
+        client.Post(SearchFormUrl(searchHost_), SearchFormLines(sellerIdGbk), answer);
+    });
+}
+
+RequestResult ListingRequests::getListingPage(ListingOrder order, const std::string& sellerIdParam,
+                                              const std::string& viewIndex, int pageNumber) const
+{
+    net::HttpClient client;
+    configure(client, order == ListingOrder::BySales ? AgentB : AgentA, readTimeoutMs_, abort_);
+    return request(client, [&](std::string& answer) {
         client.Get(ListingUrl(searchHost_, order, sellerIdParam, viewIndex, pageNumber), answer);
-    } catch (const net::HttpError&) {
-        // The run goes on with whatever arrived.
-    }
-    return answer;
+    });
 }
 
 }  // namespace tamsel

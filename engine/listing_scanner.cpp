@@ -126,6 +126,12 @@ void ScanPageCounts(std::string_view answer, int32_t& TotalPage, int32_t& Curren
     scanPageCount(answer, currentPageMarker, CurrentPage);
 }
 
+bool IsListingAnswer(std::string_view answer)
+{
+    return answer.find(itemListMarker) != std::string_view::npos ||
+           answer.find(totalPageMarker) != std::string_view::npos;
+}
+
 std::vector<std::string> ItemSegments(std::string_view answer)
 {
     const size_t listAt = answer.find(itemListMarker);

@@ -25,6 +25,10 @@ std::optional<std::string> TakeViewIndex(std::string_view postAnswer);
 // sets its count to 0; a value that does not convert keeps the previous count.
 void ScanPageCounts(std::string_view answer, int32_t& TotalPage, int32_t& CurrentPage);
 
+// Whether a listing answer is one: it holds the item list or the page count. The marketplace
+// answers a login or check page instead when it wants a person.
+bool IsListingAnswer(std::string_view answer);
+
 // The item segments of a listing answer: the item list, closed by "p4p", split at
 // every "all":null. No list, or no closing marker, gives no segments.
 std::vector<std::string> ItemSegments(std::string_view answer);

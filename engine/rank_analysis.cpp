@@ -83,8 +83,9 @@ TItemRecordInfo FindSalesOrderItem(const RunItems& items, std::string_view id)
     return TItemRecordInfo();
 }
 
-void AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgData3)
+RankSummary AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgData3)
 {
+    RankSummary summary;
     BuildItemsBySales(items);
 
     // Only the id of the first matching sales-order record is ever read, and it
@@ -116,9 +117,14 @@ void AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgData3)
     int32_t rankingRows = 0;
     for (const size_t from : order) {
         const TItemInfo& item = items.ItemsBySales[from];
-        if (!demotedIds.contains(item.ItemId))
-            writeRankingRow(sgData3, ++rankingRows, item);
+        if (demotedIds.contains(item.ItemId))
+            continue;
+        writeRankingRow(sgData3, ++rankingRows, item);
+        if (item.TheoreticalRank <= 10 && item.TheoreticalRank < item.ActualRank)
+            ++summary.topTenDemoted;
     }
+    summary.demotedOutright = demotedRows;
+    return summary;
 }
 
 }  // namespace tamsel

@@ -3,6 +3,7 @@
 #include "item_records.h"
 #include "string_grid.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace tamsel {
@@ -16,10 +17,16 @@ void BuildItemsBySales(RunItems& items);
 // an empty record when there is none.
 TItemRecordInfo FindSalesOrderItem(const RunItems& items, std::string_view id);
 
+// What the judgement found.
+struct RankSummary {
+    int32_t demotedOutright = 0;  // rows written to sgData2
+    int32_t topTenDemoted = 0;    // top-ten sellers standing lower than their sales warrant
+};
+
 // Judges the run: builds ItemsBySales, writes the items missing from the
 // sales-order listing to sgData2 (5 columns) or the all-clear message when
 // there are none, and ranks the other items in sgData3 (9 columns). Both grids
 // are expected cleared to a header row and one empty row.
-void AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgData3);
+RankSummary AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgData3);
 
 }  // namespace tamsel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "run_report.h"
+#include "run_texts.h"
 #include "string_grid.h"
 
 #include <string>
@@ -17,6 +19,10 @@ public:
     virtual StringGrid& sgData3() = 0;
     virtual bool searchEnabled() const = 0;
     virtual void setSearchEnabled(bool enabled) = 0;
+    // Before each request of a run: which one goes out now.
+    virtual void runProgress(const RunProgress& progress) = 0;
+    // The last step of every run that was not abandoned, after the button came back.
+    virtual void runEnded(const RunReport& report) = 0;
 
     // Any thread: the seller id as the edit box holds it now, GBK bytes.
     virtual std::string sellerIdText() const = 0;

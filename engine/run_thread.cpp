@@ -1,8 +1,10 @@
 #include "run_thread.h"
 
+#include "codepage.h"
 #include "listing_scanner.h"
 #include "my_utils.h"
 #include "rank_analysis.h"
+#include "run_texts.h"
 #include "sort_grid.h"
 
 #include <chrono>
@@ -13,20 +15,121 @@ namespace {
 
 // Unwinds a run whose host has gone away; no end-of-run step follows.
 struct RunAbandoned {};
+// Unwinds a run the user stopped; its end still reaches the host.
+struct RunStopped {};
 
 constexpr auto PollInterval = std::chrono::milliseconds(100);
 
+std::thread startStdThread(std::function<void()> body)
+{
+    return std::thread(std::move(body));
+}
+
+std::string describe(const std::exception& error)
+{
+    const std::string what = error.what();
+    return what.empty() ? "未知错误" : what;
+}
+
+// Host thread: judges a run that saw the shop, or says in sgData2 why it was not judged.
+void JudgeRun(RunContext& context, RunReport& report)
+{
+    RunHost& host = context.host;
+    report.stopped = context.stopRequested;
+    report.itemCount = static_cast<int>(context.items.DefaultOrderItems.size());
+    report.decideOutcome();
+    if (report.judged()) {
+        try {
+            const RankSummary summary = AnalyseRanks(context.items, host.sgData2(), host.sgData3());
+            report.demotedOutright = summary.demotedOutright;
+            report.topTenDemoted = summary.topTenDemoted;
+            return;
+        } catch (const std::exception& error) {
+            report.internalError = describe(error);
+        } catch (...) {
+            report.internalError = "未知错误";
+        }
+        report.decideOutcome();
+    }
+    ClearGrid(host.sgData2(), 2);
+    ClearGrid(host.sgData3(), 2);
+    host.sgData2().setCell(1, 1, utf8ToGbk(notJudgedRowText(report)));
+}
+
+// Host thread: the button comes back and the ranking stands by sales.
+void FinishRun(RunContext& context)
+{
+    context.host.setSearchEnabled(true);
+    TSortGrid::SortByColumn(context.host.sgData3(), 1, 2);
+}
+
+// Host thread: the host learns how the run ended.
+void ReportOutcome(RunContext& context, RunReport& report)
+{
+    report.ended = std::chrono::system_clock::now();
+    report.elapsed = std::chrono::steady_clock::now() - report.steadyStart;
+    context.host.runEnded(report);
+}
+
+// The end of a run, step by step on the host thread. A failed step does not keep the later
+// ones, the button's return above all, from running.
+template <typename RunStep>
+void EndRun(RunContext& context, RunReport& report, RunStep runStep)
+{
+    const std::function<void()> steps[] = {
+        [&] { JudgeRun(context, report); },
+        [&] { FinishRun(context); },
+        [&] { ReportOutcome(context, report); },
+    };
+    for (const auto& step : steps) {
+        try {
+            if (!runStep(step))
+                return;
+        } catch (...) {
+        }
+    }
+}
+
+// Worker or launcher side; false once the host has gone away.
+bool handOverStep(RunContext& context, const std::function<void()>& step)
+{
+    return context.handOver.synchronize(step);
+}
+
 }  // namespace
 
+RunReport StartReport(const RunContext& context)
+{
+    RunReport report;
+    report.searchHost = context.searchHost;
+    report.started = std::chrono::system_clock::now();
+    report.steadyStart = std::chrono::steady_clock::now();
+    return report;
+}
+
+void EndRunOnHostThread(RunContext& context, RunReport& report)
+{
+    EndRun(context, report, [](const std::function<void()>& step) {
+        step();
+        return true;
+    });
+}
+
 RunContext::RunContext(RunHost& host, std::string searchHost, int readTimeoutMs)
-    : host(host), handOver([&host] { host.wakeHost(); }), searchHost(std::move(searchHost)), readTimeoutMs(readTimeoutMs)
+    : host(host),
+      handOver([&host] { host.wakeHost(); }),
+      searchHost(std::move(searchHost)),
+      readTimeoutMs(readTimeoutMs),
+      startThread(startStdThread)
 {
 }
 
 TRunThread::TRunThread(RunContext& context)
-    : context_(context), requests_(context.searchHost, context.readTimeoutMs, &context.abandoned)
+    : context_(context),
+      requests_(context.searchHost, context.readTimeoutMs, &context.abortRequests),
+      report_(StartReport(context))
 {
-    thread_ = std::thread([this] { Execute(); });
+    thread_ = context.startThread([this] { Execute(); });
 }
 
 TRunThread::~TRunThread()
@@ -44,20 +147,15 @@ void TRunThread::Execute()
         runPasses();
     } catch (const RunAbandoned&) {
         abandoned = true;
+    } catch (const RunStopped&) {
+        // The end of the run tells the host.
+    } catch (const std::exception& error) {
+        report_.internalError = describe(error);
     } catch (...) {
-        // Whatever went wrong, the run still ends with its analysis and the button back.
+        report_.internalError = "未知错误";
     }
-    if (!abandoned) {
-        for (auto step : {&TRunThread::AnalyseRanksStep, &TRunThread::FinishRun}) {
-            try {
-                synchronize(step);
-            } catch (const RunAbandoned&) {
-                break;
-            } catch (...) {
-                // FinishRun must still run after a failed analysis.
-            }
-        }
-    }
+    if (!abandoned)
+        EndRun(context_, report_, [this](const std::function<void()>& step) { return handOverStep(context_, step); });
     Done = 1;
     while (Hold != 0)
         std::this_thread::sleep_for(PollInterval);
@@ -68,9 +166,13 @@ void TRunThread::runPasses()
     std::string viewIndex = "1";
     TotalPage = 0;
     CurrentPage = 0;
-    if (context_.abandoned)
-        throw RunAbandoned{};
-    if (auto taken = TakeViewIndex(requests_.postSearchForm(context_.host.sellerIdText())))
+    throwIfStopped();
+    report_.sellerId = context_.host.sellerIdText();
+    reportProgress(RunStage::SearchForm, 0, report_.sellerId);
+    const RequestResult form = requests_.postSearchForm(report_.sellerId);
+    throwIfStopped();
+    record(RunStage::SearchForm, 0, form, true);
+    if (auto taken = TakeViewIndex(form.answer))
         viewIndex = *taken;
     runSalesOrderPass(viewIndex);
     runDefaultOrderPass(viewIndex);
@@ -83,7 +185,7 @@ void TRunThread::runSalesOrderPass(const std::string& viewIndex)
         PendingRecord.Title.clear();
         if (!ScanSalesOrderSegment(segment, PendingRecord))
             return false;
-        synchronize(&TRunThread::AppendSalesOrderRecord);
+        synchronize([this] { AppendSalesOrderRecord(); });
         return true;
     });
 }
@@ -96,7 +198,7 @@ void TRunThread::runDefaultOrderPass(const std::string& viewIndex)
         if (!ScanDefaultOrderSegment(segment, PendingItem))
             return false;
         PendingItem.ActualRank = rankCounter++;
-        synchronize(&TRunThread::AppendDefaultOrderItem);
+        synchronize([this] { AppendDefaultOrderItem(); });
         return true;
     });
 }
@@ -106,37 +208,72 @@ void TRunThread::runDefaultOrderPass(const std::string& viewIndex)
 void TRunThread::runPass(ListingOrder order, const std::string& viewIndex,
                          const std::function<bool(std::string_view)>& handOverSegment)
 {
-    const std::string sellerIdParam = SellerIdParam(context_.host.sellerIdText());
+    const RunStage stage = order == ListingOrder::BySales ? RunStage::SalesOrder : RunStage::DefaultOrder;
+    PassReport& pass = stage == RunStage::SalesOrder ? report_.salesOrder : report_.defaultOrder;
+    const std::string sellerId = context_.host.sellerIdText();
+    const std::string sellerIdParam = SellerIdParam(sellerId);
     int pageNumber = 1;
-    int handedOver = 0;
     do {
-        if (context_.abandoned)
-            throw RunAbandoned{};
-        const std::string answer = requests_.getListingPage(order, sellerIdParam, viewIndex, pageNumber);
-        if (answer.empty())
+        throwIfStopped();
+        reportProgress(stage, pageNumber, sellerId);
+        const RequestResult result = requests_.getListingPage(order, sellerIdParam, viewIndex, pageNumber);
+        throwIfStopped();
+        ++pass.pagesAsked;
+        record(stage, pageNumber, result, IsListingAnswer(result.answer));
+        if (result.answer.empty())
             continue;
-        ScanPageCounts(answer, TotalPage, CurrentPage);
-        for (const auto& segment : ItemSegments(answer)) {
-            if (handOverSegment(segment) && ++handedOver == MaxItemsPerPass)
+        ScanPageCounts(result.answer, TotalPage, CurrentPage);
+        for (const auto& segment : ItemSegments(result.answer)) {
+            if (handOverSegment(segment) && ++pass.itemsHandedOver == MaxItemsPerPass) {
+                pass.cut = true;
                 return;
+            }
         }
-    } while (nextPage(pageNumber));
+    } while (nextPage(pageNumber, pass));
 }
 
 // Besides the answers' own page counts, a pass never goes past the page count in
 // force nor past MaxPagesPerPass, so answers that never report the last page end it.
-bool TRunThread::nextPage(int& pageNumber) const
+bool TRunThread::nextPage(int& pageNumber, PassReport& pass) const
 {
-    if (CurrentPage < TotalPage && TotalPage > 0 && pageNumber < TotalPage && pageNumber < MaxPagesPerPass) {
-        ++pageNumber;
-        return true;
+    if (CurrentPage >= TotalPage || TotalPage <= 0 || pageNumber >= TotalPage)
+        return false;
+    if (pageNumber >= MaxPagesPerPass) {
+        pass.cut = true;
+        return false;
     }
-    return false;
+    ++pageNumber;
+    return true;
 }
 
-void TRunThread::synchronize(void (TRunThread::*step)())
+void TRunThread::reportProgress(RunStage stage, int page, const std::string& sellerId)
 {
-    if (!context_.handOver.synchronize([this, step] { (this->*step)(); }))
+    RunProgress progress{sellerId, stage, page, page > 1 ? TotalPage : 0};
+    synchronize([this, progress = std::move(progress)] { context_.host.runProgress(progress); });
+}
+
+void TRunThread::record(RunStage stage, int page, const RequestResult& result, bool listing)
+{
+    if (result.failed()) {
+        report_.problems.push_back({RequestProblem::Kind::Failed, stage, page, result.failure});
+    } else if (!listing) {
+        report_.problems.push_back({RequestProblem::Kind::NotListing, stage, page, {}});
+    } else if (stage != RunStage::SearchForm) {
+        ++(stage == RunStage::SalesOrder ? report_.salesOrder : report_.defaultOrder).listingPages;
+    }
+}
+
+void TRunThread::throwIfStopped() const
+{
+    if (context_.abandoned)
+        throw RunAbandoned{};
+    if (context_.stopRequested)
+        throw RunStopped{};
+}
+
+void TRunThread::synchronize(const std::function<void()>& step)
+{
+    if (!handOverStep(context_, step))
         throw RunAbandoned{};
 }
 
@@ -158,20 +295,19 @@ void TRunThread::AppendDefaultOrderItem()
     grid.setRowCount(row + 2);
 }
 
-void TRunThread::AnalyseRanksStep()
-{
-    AnalyseRanks(context_.items, context_.host.sgData2(), context_.host.sgData3());
-}
-
-void TRunThread::FinishRun()
-{
-    context_.host.setSearchEnabled(true);
-    TSortGrid::SortByColumn(context_.host.sgData3(), 1, 2);
-}
-
 void LaunchRun(RunContext& context)
 {
-    auto worker = std::make_unique<TRunThread>(context);
+    std::unique_ptr<TRunThread> worker;
+    try {
+        worker = std::make_unique<TRunThread>(context);
+    } catch (const std::exception& error) {
+        RunReport report = StartReport(context);
+        report.sellerId = context.host.sellerIdText();
+        report.internalError = "无法启动探测线程：" + describe(error);
+        EndRun(context, report, [&context](const std::function<void()>& step) { return handOverStep(context, step); });
+        --context.Running;
+        return;
+    }
     while (worker->Done != 1)
         std::this_thread::sleep_for(PollInterval);
     worker->Hold = 0;

@@ -4,6 +4,7 @@
 #include "item_records.h"
 #include "listing_requests.h"
 #include "run_host.h"
+#include "run_report.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,6 +14,9 @@
 #include <thread>
 
 namespace tamsel {
+
+// Starts a thread running the function; throws std::system_error when it cannot.
+using ThreadStarter = std::function<std::thread(std::function<void()>)>;
 
 // What a run's threads share with the window for the window's whole life.
 struct RunContext {
@@ -24,9 +28,12 @@ struct RunContext {
     // Launchers still watching a worker: 1 during a run, 2 while a run started as soon as the
     // button came back overlaps the previous launcher's last poll.
     std::atomic<int32_t> Running{0};
-    std::atomic<bool> abandoned{false};  // the host is going away
+    std::atomic<bool> abandoned{false};      // the host is going away
+    std::atomic<bool> stopRequested{false};  // the user stopped the current run
+    std::atomic<bool> abortRequests{false};  // either of the two: the request in flight ends at once
     std::string searchHost;
     int readTimeoutMs;
+    ThreadStarter startThread;
 };
 
 // One detection run on a worker thread of its own, started at construction.
@@ -41,12 +48,6 @@ public:
     std::atomic<int32_t> Done{0};
     std::atomic<int32_t> Hold{0};
 
-    // A pass never asks for more pages than this, whatever the answers say.
-    static constexpr int MaxPagesPerPass = 1000;
-    // Nor hands over more items than those pages list: one answer of millions of items would
-    // otherwise keep the quadratic analysis and sort, and the start button, busy for hours.
-    static constexpr int MaxItemsPerPass = MaxPagesPerPass * ListingPageSize;
-
 private:
     void Execute();
     void runPasses();
@@ -54,12 +55,13 @@ private:
     void runDefaultOrderPass(const std::string& viewIndex);
     void runPass(ListingOrder order, const std::string& viewIndex,
                  const std::function<bool(std::string_view)>& handOverSegment);
-    bool nextPage(int& pageNumber) const;
-    void synchronize(void (TRunThread::*step)());
+    bool nextPage(int& pageNumber, PassReport& pass) const;
+    void reportProgress(RunStage stage, int page, const std::string& sellerId);
+    void record(RunStage stage, int page, const RequestResult& result, bool listing);
+    void throwIfStopped() const;
+    void synchronize(const std::function<void()>& step);
     void AppendSalesOrderRecord();
     void AppendDefaultOrderItem();
-    void AnalyseRanksStep();
-    void FinishRun();
 
     RunContext& context_;
     ListingRequests requests_;
@@ -67,10 +69,18 @@ private:
     TItemRecordInfo PendingRecord;
     int32_t TotalPage = 0;
     int32_t CurrentPage = 0;
+    RunReport report_;
     std::thread thread_;
 };
 
 // The start of a run thread's life and the end of its bookkeeping, on a launcher thread.
 void LaunchRun(RunContext& context);
+
+// The report of a run that starts now.
+RunReport StartReport(const RunContext& context);
+
+// Ends a run that could not go on, on the host thread itself: the run is judged failed, the
+// button comes back and the host is told.
+void EndRunOnHostThread(RunContext& context, RunReport& report);
 
 }  // namespace tamsel

@@ -26,7 +26,7 @@ Clock::duration scanTime(const std::string& searchHost, const std::string& selle
     Clock::duration total{};
     for (auto order : {ListingOrder::BySales, ListingOrder::Default}) {
         for (int page = 1; page <= pages; ++page) {
-            const std::string answer = requests.getListingPage(order, param, "1", page);
+            const std::string answer = requests.getListingPage(order, param, "1", page).answer;
             const auto start = Clock::now();
             int32_t totalPage = 0, currentPage = 0;
             ScanPageCounts(answer, totalPage, currentPage);

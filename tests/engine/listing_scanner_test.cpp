@@ -148,3 +148,16 @@ TEST(ListingScanner, ReadsAPageOfTwoItemsAndItsTail)
     EXPECT_EQ(items[1].Title, "B");
     EXPECT_EQ(items[1].Price, "2.00");
 }
+
+TEST(IsListingAnswer, NeedsTheItemListOrThePageCount)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"", false},
+        {"<html><title>淘宝网 - 登录</title></html>", false},
+        {"jsonp136({\"itemList\":[]})", true},
+        {"jsonp136({\"page\":{\"totalPage\": \"0\"}})", true},
+        {"{\"totalPage\":\"3\"}", false},  // the count needs its blank to be found at all
+    };
+    for (const auto& [answer, listing] : cases)
+        EXPECT_EQ(IsListingAnswer(answer), listing) << answer;
+}

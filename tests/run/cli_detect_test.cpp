@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -19,10 +20,24 @@ std::vector<std::string> lines(const std::string& text)
     return result;
 }
 
-tamsel::testing::ProcessRun detect(std::vector<std::string> args)
+tamsel::testing::ProcessRun detect(std::vector<std::string> args, const std::function<bool()>& interruptWhen = {})
 {
     args.insert(args.begin(), {TAMSEL_CLI_PATH, "detect"});
-    return tamsel::testing::runProcess(args, 60s);
+    return tamsel::testing::runProcess(args, 60s, interruptWhen, SIGINT);
+}
+
+// The lines of standard error that report the run, without the progress line that each
+// carriage return and erase-line sequence rewrote.
+std::vector<std::string> reportLines(const std::string& err)
+{
+    std::vector<std::string> result;
+    for (std::string line : lines(err)) {
+        if (const auto lastRewrite = line.rfind("\r\033[K"); lastRewrite != std::string::npos)
+            line.erase(0, lastRewrite + 4);
+        if (!line.empty())
+            result.push_back(line);
+    }
+    return result;
 }
 
 }  // namespace
@@ -59,9 +74,72 @@ TEST(TamselCliDetect, EmptyShopPrintsTheAllClearMessage)
               std::string::npos);
 }
 
-TEST(TamselCliDetect, RejectsAMissingSellerId)
+TEST(TamselCliDetect, RejectsAMissingSellerIdAndUnknownOptions)
 {
-    const auto run = detect({"--search-host", "127.0.0.1:1"});
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--search-host", "127.0.0.1:1"}, {"--frobnicate", "demo-shop"}}) {
+        const auto run = detect(args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("usage: tamsel-cli detect"), std::string::npos);
+    }
+}
+
+TEST(TamselCliDetect, ExitStatusAndStandardErrorTellTheOutcome)
+{
+    struct Case {
+        const char* shop;
+        int exitCode;
+        std::vector<std::string> err;
+    };
+    const Case cases[] = {
+        {"demo-shop", 0, {"outcome: complete"}},
+        {"fault-500", 3,
+         {"failed: sales-order page 2: HTTP/1.1 500 Internal Server Error",
+          "failed: default-order page 2: HTTP/1.1 500 Internal Server Error", "outcome: incomplete"}},
+        {"fault-login", 2, {"not a listing: sales-order page 1", "not a listing: default-order page 1", "outcome: failed"}},
+    };
+    tamsel::sim::MarketSimulator simulator;
+    const std::string host = "127.0.0.1:" + std::to_string(simulator.start());
+    for (const Case& expected : cases) {
+        SCOPED_TRACE(expected.shop);
+        const auto run = detect({"--search-host", host, expected.shop});
+        EXPECT_EQ(run.exitCode, expected.exitCode);
+        EXPECT_EQ(reportLines(run.err), expected.err);
+        EXPECT_EQ(run.out.rfind("# sgData1\n", 0), 0u);
+    }
+}
+
+TEST(TamselCliDetect, FailedRunPrintsTheGridsAsTheWindowHoldsThem)
+{
+    tamsel::sim::MarketSimulator simulator;
+    const std::string host = "127.0.0.1:" + std::to_string(simulator.start());
+    const auto run = detect({"--search-host", host, "fault-sales-down"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find("usage: tamsel-cli detect"), std::string::npos);
+    const auto out = lines(run.out);
+    const auto second = std::find(out.begin(), out.end(), "# sgData2");
+    ASSERT_NE(second, out.end());
+    ASSERT_GE(std::distance(second, out.end()), 5);
+    EXPECT_EQ(std::distance(out.begin(), second), 1 + 122);  // the default order arrived whole
+    EXPECT_EQ((second + 2)->rfind("\t探测失败：无法从淘宝搜索（" + host + "）取得宝贝列表。销量排序第 1 页：HTTP/1.1 503", 0), 0u)
+        << *(second + 2);
+    EXPECT_EQ(*(second + 3), "# sgData3");
+    EXPECT_EQ(std::distance(second, out.end()), 6);  // sgData3: header and one empty row
+}
+
+TEST(TamselCliDetect, InterruptStopsTheRunAndExitsWith130)
+{
+    tamsel::sim::MarketSimulatorOptions options;
+    options.stallDuration = 30s;
+    tamsel::sim::MarketSimulator simulator(std::move(options));
+    const std::string host = "127.0.0.1:" + std::to_string(simulator.start());
+    // Interrupted while the stalled second sales-order page is under way.
+    const auto run = detect({"--search-host", host, "--progress", "fault-stall"},
+                            [&] { return simulator.requestCount() >= 3; });
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    const auto report = reportLines(run.err);
+    ASSERT_FALSE(report.empty());
+    EXPECT_EQ(report.back(), "outcome: stopped");
+    EXPECT_NE(run.out.find("\t探测已停止\t"), std::string::npos);
+    // The progress line names the pass and page.
+    EXPECT_NE(run.err.find("正在探测 fault-stall：销量排序 第 2 / 3 页"), std::string::npos);
 }

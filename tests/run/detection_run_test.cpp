@@ -222,18 +222,6 @@ TEST_F(DetectionRunTest, SecondRunStartsFromClearedGridsAndArrays)
     EXPECT_TRUE(items_.DefaultOrderItems.empty());
 }
 
-TEST_F(DetectionRunTest, UnreachableSearchHostStillEndsWithTheAnalysis)
-{
-    startSimulator();
-    const std::string deadHost = searchHost_;
-    simulator_->stop();
-    host_.setSellerIdText("demo-shop");
-    DetectionRun run(host_, deadHost);
-    ASSERT_TRUE(host_.runToEnd(run, RunLimit));
-    EXPECT_TRUE(host_.searchEnabled());
-    EXPECT_EQ(host_.sgData2().cell(1, 1), allClearMessage(0));
-}
-
 TEST_F(DetectionRunTest, AbandoningARunEndsItsThreadsPromptly)
 {
     startSimulator();

@@ -34,13 +34,18 @@ TEST(RunFlood, PageOfMoreItemsThanAPassMayHoldHandsOverOnlyThatMany)
     server.addConnection({ScriptedServer::receive(), ScriptedServer::send(closingAnswer("viewIndex=1&"))});
     server.addConnection({ScriptedServer::receive(), ScriptedServer::send(closingAnswer(""))});
     server.addConnection({ScriptedServer::receive(),
-                          ScriptedServer::send(closingAnswer(pageListing(TRunThread::MaxItemsPerPass + 2000)))});
+                          ScriptedServer::send(closingAnswer(pageListing(MaxItemsPerPass + 2000)))});
 
     HeadlessHost host("flood");
     DetectionRun run(host, "127.0.0.1:" + std::to_string(server.port()), 2000);
     ASSERT_TRUE(host.runToEnd(run, 120s));
-    ASSERT_EQ(static_cast<std::size_t>(TRunThread::MaxItemsPerPass), run.items().DefaultOrderItems.size());
+    ASSERT_EQ(static_cast<std::size_t>(MaxItemsPerPass), run.items().DefaultOrderItems.size());
     EXPECT_EQ("47999", run.items().DefaultOrderItems.back().ItemId);
-    EXPECT_EQ(TRunThread::MaxItemsPerPass + 2, host.sgData1().rowCount());
+    EXPECT_EQ(MaxItemsPerPass + 2, host.sgData1().rowCount());
     EXPECT_EQ(3u, server.requests().size());
+    // The empty sales-order answer left that pass blind; the flooded one was cut.
+    ASSERT_TRUE(host.lastReport());
+    EXPECT_TRUE(host.lastReport()->defaultOrder.cut);
+    EXPECT_FALSE(host.lastReport()->salesOrder.cut);
+    EXPECT_EQ(RunOutcome::Failed, host.lastReport()->outcome);
 }

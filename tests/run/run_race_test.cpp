@@ -74,10 +74,9 @@ TEST_F(RunRaceTest, AbandonWhileTheWorkerWaitsForAHandOver)
     HeadlessHost host("demo-shop");
     auto run = std::make_unique<DetectionRun>(host, searchHost_, 2000);
     run->btnSearchClick();
-    // Nobody serves: the worker's first hand-over waits until the run is abandoned.
-    const auto deadline = std::chrono::steady_clock::now() + Limit;
-    while (simulator_->requestCount() < 2 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(5ms);
+    // Served up to the first item: the worker then waits to hand over the second one until the
+    // run is abandoned.
+    ASSERT_TRUE(host.serveUntil(*run, Limit, [&] { return !run->items().SalesOrderItems.empty(); }));
     ASSERT_GE(simulator_->requestCount(), 2u);
     expectPromptAbandon(run);
     EXPECT_EQ(2, host.sgData1().rowCount());
@@ -98,11 +97,9 @@ TEST_F(RunRaceTest, SellerIdChangedMidRunReachesTheLaterRequests)
     HeadlessHost host("demo-shop");
     DetectionRun run(host, searchHost_, 2000);
     run.btnSearchClick();
-    const auto deadline = std::chrono::steady_clock::now() + Limit;
-    while (run.items().SalesOrderItems.empty() && std::chrono::steady_clock::now() < deadline)
-        host.serveUntilSearchEnabled(run, 5ms);
-    // The sales-order pass cannot end before the host serves its further items: only the
-    // default-order pass, still to come, reads the new id.
+    // Held at its first item, the sales-order pass cannot end before the host serves the further
+    // ones: only the default-order pass, still to come, reads the new id.
+    ASSERT_TRUE(host.serveUntil(run, Limit, [&] { return !run.items().SalesOrderItems.empty(); }));
     host.setSellerIdText("empty-shop");
     ASSERT_TRUE(host.serveUntilSearchEnabled(run, Limit));
     const auto records = simulator_->requests();

@@ -21,7 +21,8 @@ std::string slurp(const std::string& path)
 
 }  // namespace
 
-ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit)
+ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit,
+                      const std::function<bool()>& signalWhen, int signal)
 {
     char outPath[] = "/tmp/tamsel-run-out-XXXXXX";
     char errPath[] = "/tmp/tamsel-run-err-XXXXXX";
@@ -35,13 +36,28 @@ ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds l
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
+    // The program starts as from a shell: no signal blocked, none ignored.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
     ProcessRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ) == 0) {
         int status = 0;
         const auto giveUp = std::chrono::steady_clock::now() + limit;
+        bool signalled = false;
         // Polls rather than blocks so that a hung program is killed at the limit.
         while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (!signalled && signalWhen && signalWhen()) {
+                kill(pid, signal);
+                signalled = true;
+            }
             if (std::chrono::steady_clock::now() > giveUp) {
                 kill(pid, SIGKILL);
                 waitpid(pid, &status, 0);
@@ -51,6 +67,7 @@ ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds l
         }
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(outFd);
     close(errFd);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ struct ProcessRun {
 };
 
 // Runs a program (args[0] is its path) and collects its output; kills it after `limit`.
-ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit);
+// Once `signalWhen` holds (polled while the program runs), it is sent `signal`, once.
+ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit,
+                      const std::function<bool()>& signalWhen = {}, int signal = 0);
 
 }  // namespace tamsel::testing
