@@ -7,7 +7,12 @@
 namespace tamsel::app {
 
 LinkLabel::LinkLabel(const QString& text, const QUrl& target, Platform& platform, QWidget* parent)
-    : QLabel(text, parent), target_(target), platform_(platform)
+    : LinkLabel(text, parent)
+{
+    connect(this, &LinkLabel::clicked, this, [target, &platform] { platform.openUrl(target); });
+}
+
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
 {
     setProperty("link", true);
     setCursor(Qt::PointingHandCursor);
@@ -20,7 +25,7 @@ LinkLabel::LinkLabel(const QString& text, const QUrl& target, Platform& platform
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        platform_.openUrl(target_);
+        emit clicked();
     QLabel::mouseReleaseEvent(event);
 }
 

@@ -9,6 +9,7 @@
 #include "platform.h"
 #include "result_grid.h"
 #include "result_grids.h"
+#include "run_texts.h"
 #include "skin_frame.h"
 #include "sort_grid.h"
 #include "update_check.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTabWidget>
 
 namespace tamsel::app {
@@ -58,6 +60,7 @@ TMainForm::TMainForm(const AppHosts& hosts, Platform& platform, QWidget* parent)
     setupMainPage();
     setupWebViews();
     setupTabOrder();
+    setupStopControls();
     run_ = std::make_unique<DetectionRun>(*this, hosts_.searchHost);
     FormCreate();
 }
@@ -139,6 +142,22 @@ void TMainForm::setupStatusBar()
     labCP_->setObjectName(QStringLiteral("labCP"));
     setSkinSection(*labCP_, "stdlabel");
     labCP_->setGeometry(760, 3, 249, 17);
+}
+
+void TMainForm::setupStopControls()
+{
+    labStop_ = new LinkLabel(QStringLiteral("停止"), sbar_);
+    labStop_->setObjectName(QStringLiteral("labStop"));
+    setSkinSection(*labStop_, "stdlabel");
+    labStop_->ensurePolished();
+    labStop_->adjustSize();
+    labStop_->hide();
+    connect(labStop_, &LinkLabel::clicked, this, &TMainForm::stopRun);
+    placeStopLink();
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName(QStringLiteral("stopShortcut"));
+    connect(escape, &QShortcut::activated, this, &TMainForm::stopRun);
 }
 
 void TMainForm::setupMainPage()
@@ -351,6 +370,12 @@ void TMainForm::FormResize()
 
     sbar_->resize(W - 300, sbar_->height());
     labCP_->move(sbar_->width() + 10, labCP_->y());
+    placeStopLink();
+}
+
+void TMainForm::placeStopLink()
+{
+    labStop_->move(sbar_->width() - labStop_->width() - 6, (sbar_->height() - labStop_->height()) / 2);
 }
 
 StringGrid& TMainForm::sgData1()
@@ -378,6 +403,28 @@ void TMainForm::setSearchEnabled(bool enabled)
     btnSearch_->setEnabled(enabled);
 }
 
+void TMainForm::runProgress(const RunProgress& progress)
+{
+    showStatus(QString::fromStdString(progressText(progress)), false);
+}
+
+void TMainForm::runEnded(const RunReport& report)
+{
+    labStop_->hide();
+    const bool alarming = report.outcome == RunOutcome::Incomplete || report.outcome == RunOutcome::Failed;
+    showStatus(QString::fromStdString(outcomeText(report)), alarming);
+    QStringList problems;
+    for (const std::string& problem : problemTexts(report))
+        problems << QString::fromStdString(problem);
+    sbar_->setToolTip(problems.join(QLatin1Char('\n')));
+}
+
+void TMainForm::showStatus(const QString& text, bool alarming)
+{
+    sbar_->setText(text);
+    sbar_->setStyleSheet(alarming ? QStringLiteral("color: #ff0000;") : QString());
+}
+
 std::string TMainForm::sellerIdText() const
 {
     const std::lock_guard lock(sellerIdMutex_);
@@ -397,7 +444,17 @@ void TMainForm::wakeHost()
 
 void TMainForm::btnSearchClick()
 {
+    if (!btnSearch_->isEnabled())
+        return;
+    showStatus(QString(), false);
+    sbar_->setToolTip(QString());
+    labStop_->show();
     run_->btnSearchClick();
+}
+
+void TMainForm::stopRun()
+{
+    run_->stop();
 }
 
 void TMainForm::btnSortClick()

@@ -54,6 +54,8 @@ public:
     StringGrid& sgData3() override;
     bool searchEnabled() const override;
     void setSearchEnabled(bool enabled) override;
+    void runProgress(const RunProgress& progress) override;
+    void runEnded(const RunReport& report) override;
     std::string sellerIdText() const override;
     void wakeHost() override;
 
@@ -66,6 +68,8 @@ public slots:
     void sgData2DblClick();
     void sgData3DblClick();
     void sgData3MouseDown(Qt::MouseButton button, QPoint pos);
+    // Esc and the status bar's 停止 link: stops the run in progress.
+    void stopRun();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -76,6 +80,7 @@ private:
     void setupFrame();
     void setupSearchBar();
     void setupStatusBar();
+    void setupStopControls();
     void setupMainPage();
     void setupGrid(int index, QWidget& sheet, QRect design);
     void setupSortControls();
@@ -87,6 +92,8 @@ private:
     void FormResize();
     void setupGridColumns(GridModel& model, ResultGrid& grid, std::span<const GridColumn> columns);
     void openItemPage(const ResultGrid& grid, int idColumn);
+    void showStatus(const QString& text, bool alarming);
+    void placeStopLink();
     QUrl siteUrl(const QString& path) const;
 
     AppHosts hosts_;
@@ -101,6 +108,7 @@ private:
     QFrame* skinStatusBar1_ = nullptr;
     QLabel* sbar_ = nullptr;
     LinkLabel* labCP_ = nullptr;
+    LinkLabel* labStop_ = nullptr;
     QTabWidget* MainPage_ = nullptr;
     QWidget* tabSheets_[6] = {};
     GridModel* models_[3] = {};

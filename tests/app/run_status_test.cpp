@@ -1,0 +1,208 @@
+// What the window tells about a run: the page in progress, how the run ended, and Esc or the
+// 停止 link stopping it.
+#include "app_test_main.h"
+#include "closed_port.h"
+#include "codepage.h"
+#include "detection_run.h"
+#include "link_label.h"
+#include "window_helpers.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace tamsel;
+using namespace tamsel::app;
+using namespace tamsel::app::testing;
+
+namespace {
+
+constexpr int RunLimitMs = 60000;
+
+void startRun(TMainForm& form, const QString& sellerId)
+{
+    control<QLineEdit>(form, "txtID").setText(sellerId);
+    QTest::mouseClick(&control<QPushButton>(form, "btnSearch"), Qt::LeftButton);
+}
+
+bool shownRed(const QLabel& label)
+{
+    return label.styleSheet().contains(QStringLiteral("#ff0000"));
+}
+
+// Keeps what the status panel read after each progress report, and can press Esc when the run
+// reaches a chosen page.
+class WatchedForm : public TMainForm {
+public:
+    using TMainForm::TMainForm;
+
+    void runProgress(const RunProgress& progress) override
+    {
+        TMainForm::runProgress(progress);
+        shown.push_back(control<QLabel>(*this, "sbar").text());
+        stopLinkShown = stopLinkShown && control<LinkLabel>(*this, "labStop").isVisible();
+        if (progress.stage == escapeStage && progress.page == escapePage) {
+            // Pressed from the event loop, as a person would, after this hand-over returns.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    escapePressed.start();
+                    QTest::keyClick(this, Qt::Key_Escape);
+                },
+                Qt::QueuedConnection);
+        }
+    }
+
+    void runEnded(const RunReport& report) override
+    {
+        TMainForm::runEnded(report);
+        outcome = report.outcome;
+    }
+
+    QStringList shown;
+    bool stopLinkShown = true;
+    RunStage escapeStage = RunStage::SearchForm;
+    int escapePage = -1;
+    QElapsedTimer escapePressed;
+    RunOutcome outcome = RunOutcome::Complete;
+};
+
+struct Window {
+    explicit Window(const std::string& host) : form({host, host, host}, platform)
+    {
+        form.show();
+        form.activateWindow();
+    }
+    RecordingPlatform platform;
+    WatchedForm form;
+};
+
+}  // namespace
+
+class RunStatusTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        simulator_ = std::make_unique<sim::MarketSimulator>();
+        host_ = "127.0.0.1:" + std::to_string(simulator_->start());
+    }
+
+    void theStatusPanelTellsHowTheRunEnded_data()
+    {
+        QTest::addColumn<QString>("seller");
+        QTest::addColumn<bool>("reachable");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("complete") << QStringLiteral("demo-shop") << true << int(RunOutcome::Complete)
+                                  << QStringLiteral("探测完成：共 130 个宝贝，降权 5 个，用时 ") << false;
+        QTest::newRow("incomplete") << QStringLiteral("fault-500") << true << int(RunOutcome::Incomplete)
+                                    << QStringLiteral("探测不完整（共 72 个宝贝，降权 0 个）：销量排序第 2 页：HTTP/1.1 500 "
+                                                      "Internal Server Error，另有 1 处问题。结果可能不全：销量排序缺失页上的"
+                                                      "宝贝会显示为降权宝贝")
+                                    << true;
+        QTest::newRow("a login page") << QStringLiteral("fault-login") << true << int(RunOutcome::Failed)
+                                      << QStringLiteral("探测失败：淘宝搜索（") << true;
+        QTest::newRow("unreachable") << QStringLiteral("demo-shop") << false << int(RunOutcome::Failed)
+                                     << QStringLiteral("探测失败：无法从淘宝搜索（") << true;
+    }
+
+    void theStatusPanelTellsHowTheRunEnded()
+    {
+        QFETCH(QString, seller);
+        QFETCH(bool, reachable);
+        QFETCH(int, outcome);
+        QFETCH(QString, status);
+        QFETCH(bool, red);
+        Window window(reachable ? host_ : "127.0.0.1:" + std::to_string(tamsel::testing::closedLoopbackPort()));
+        TMainForm& form = window.form;
+        auto& sbar = control<QLabel>(form, "sbar");
+        auto& stopLink = control<LinkLabel>(form, "labStop");
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(!stopLink.isVisible());
+
+        startRun(form, seller);
+        QVERIFY(stopLink.isVisible());
+        QVERIFY(waitUntil([&] { return !form.run().running(); }, RunLimitMs));
+        QVERIFY(control<QPushButton>(form, "btnSearch").isEnabled());
+        QCOMPARE(int(window.form.outcome), outcome);
+        QVERIFY2(sbar.text().startsWith(status), qPrintable(sbar.text()));
+        QCOMPARE(shownRed(sbar), red);
+        QVERIFY(!stopLink.isVisible());
+        const QString row = QString::fromStdString(gbkToUtf8(form.sgData2().cell(1, 1)));
+        if (outcome == int(RunOutcome::Failed)) {
+            QCOMPARE(row, sbar.text());
+            QCOMPARE(form.sgData3().rowCount(), 2);
+        } else {
+            QVERIFY(!row.contains(QStringLiteral("探测")));
+        }
+
+        // The next run starts with an empty panel.
+        startRun(form, QStringLiteral("empty-shop"));
+        QVERIFY(!sbar.text().startsWith(status));
+        QVERIFY(waitUntil([&] { return !form.run().running(); }, RunLimitMs));
+    }
+
+    void progressIsShownPerPageWithTheStopLink()
+    {
+        Window window(host_);
+        startRun(window.form, QStringLiteral("big-shop"));
+        QVERIFY(waitUntil([&] { return !window.form.run().running(); }, RunLimitMs));
+        const QStringList& shown = window.form.shown;
+        QVERIFY(window.form.stopLinkShown);
+        QCOMPARE(shown.size(), 1 + 100 + 100);  // the form, then every page of both passes
+        QCOMPARE(shown[0], QStringLiteral("正在探测 big-shop：搜索表单"));
+        QCOMPARE(shown[1], QStringLiteral("正在探测 big-shop：销量排序 第 1 页"));
+        QCOMPARE(shown[2], QStringLiteral("正在探测 big-shop：销量排序 第 2 / 100 页"));
+        QCOMPARE(shown[101], QStringLiteral("正在探测 big-shop：默认排序 第 1 页"));
+        QCOMPARE(shown[200], QStringLiteral("正在探测 big-shop：默认排序 第 100 / 100 页"));
+    }
+
+    void escapeStopsTheRunWithinHalfASecond()
+    {
+        Window window(host_);
+        WatchedForm& form = window.form;
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto& btnSearch = control<QPushButton>(form, "btnSearch");
+        // Twenty moments spread over both passes of the 100-page shop.
+        for (int moment = 0; moment < 20; ++moment) {
+            form.escapeStage = moment < 10 ? RunStage::SalesOrder : RunStage::DefaultOrder;
+            form.escapePage = 1 + (moment % 10) * 11;
+            const QString at = QStringLiteral("moment %1").arg(moment);
+            startRun(form, QStringLiteral("big-shop"));
+            QVERIFY2(waitUntil([&] { return btnSearch.isEnabled(); }, RunLimitMs), qPrintable(at));
+            QVERIFY2(form.escapePressed.isValid(), qPrintable(at));
+            const qint64 stoppedIn = form.escapePressed.elapsed();
+            QVERIFY2(stoppedIn < 500, qPrintable(at + QStringLiteral(": %1 ms").arg(stoppedIn)));
+            QVERIFY(waitUntil([&] { return !form.run().running(); }, 5000));
+            QCOMPARE(int(form.outcome), int(RunOutcome::Stopped));
+            QCOMPARE(QString::fromStdString(gbkToUtf8(form.sgData2().cell(1, 1))), QStringLiteral("探测已停止"));
+            form.escapePressed.invalidate();
+        }
+    }
+
+    void theStopLinkStopsTheRun()
+    {
+        Window window(host_);
+        WatchedForm& form = window.form;
+        startRun(form, QStringLiteral("big-shop"));
+        QVERIFY(waitUntil([&] { return form.sgData1().rowCount() > 100; }, RunLimitMs));
+        QTest::mouseClick(&control<LinkLabel>(form, "labStop"), Qt::LeftButton);
+        QVERIFY(waitUntil([&] { return !form.run().running(); }, 5000));
+        QCOMPARE(int(form.outcome), int(RunOutcome::Stopped));
+        QVERIFY(form.sgData1().rowCount() > 100);  // what arrived stays
+        QVERIFY(control<QLabel>(form, "sbar").text().startsWith(QStringLiteral("探测已停止")));
+    }
+
+    void cleanupTestCase() { simulator_.reset(); }
+
+private:
+    std::unique_ptr<sim::MarketSimulator> simulator_;
+    std::string host_;
+};
+
+TAMSEL_APP_TEST_MAIN(RunStatusTest)
+#include "run_status_test.moc"
