@@ -1,10 +1,8 @@
 #include "run_thread.h"
 
-#include "codepage.h"
 #include "listing_scanner.h"
-#include "my_utils.h"
 #include "rank_analysis.h"
-#include "run_texts.h"
+#include "run_grids.h"
 #include "sort_grid.h"
 
 #include <chrono>
@@ -51,9 +49,7 @@ void JudgeRun(RunContext& context, RunReport& report)
         }
         report.decideOutcome();
     }
-    ClearGrid(host.sgData2(), 2);
-    ClearGrid(host.sgData3(), 2);
-    host.sgData2().setCell(1, 1, utf8ToGbk(notJudgedRowText(report)));
+    ShowNotJudged(host.sgData2(), host.sgData3(), report);
 }
 
 // Host thread: the button comes back and the ranking stands by sales.
@@ -285,14 +281,7 @@ void TRunThread::AppendSalesOrderRecord()
 void TRunThread::AppendDefaultOrderItem()
 {
     context_.items.DefaultOrderItems.push_back(PendingItem);
-    StringGrid& grid = context_.host.sgData1();
-    const int row = grid.rowCount() - 1;
-    grid.setCell(0, row, std::to_string(PendingItem.ActualRank));
-    grid.setCell(1, row, PendingItem.Title);
-    grid.setCell(2, row, std::to_string(PendingItem.Sales));
-    grid.setCell(3, row, PendingItem.Price);
-    grid.setCell(5, row, PendingItem.ItemId);
-    grid.setRowCount(row + 2);
+    AppendItemRow(context_.host.sgData1(), PendingItem);
 }
 
 void LaunchRun(RunContext& context)
