@@ -1,0 +1,72 @@
+#pragma once
+
+#include "run_report.h"
+#include "stored_run.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace tamsel::history {
+
+// Any failure of the history; what() says what failed, in Chinese, for people.
+class HistoryError : public std::runtime_error {
+public:
+    using runtime_error::runtime_error;
+};
+
+// One line of the run list.
+struct RunSummary {
+    std::int64_t id = 0;
+    std::string sellerId;  // GBK, as typed
+    std::string searchHost;
+    std::chrono::system_clock::time_point started;
+    std::chrono::system_clock::time_point ended;
+    RunOutcome outcome = RunOutcome::Complete;
+    int itemCount = 0;
+    int demotedOutright = 0;
+    int topTenDemoted = 0;
+};
+
+// The run history in one SQLite file. Every write is one transaction; several processes may
+// use the same file at once. One object per thread.
+class HistoryStore {
+public:
+    // Opens or creates the history at `path`, creating its folder. A file that is not a
+    // database or is damaged is moved aside to "<path>.damaged-<time>" (never deleted) and a
+    // fresh one is used. Throws HistoryError when no history can be kept there (a read-only
+    // or unusable folder, a file of a later program version).
+    explicit HistoryStore(const std::string& path);
+    ~HistoryStore();
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
+
+    // Where a damaged file was moved to when it was opened; empty when none was.
+    const std::string& movedAside() const { return movedAside_; }
+
+    // Stores the run in one transaction and returns its id.
+    std::int64_t save(const StoredRun& run);
+    // Newest first; only the seller's runs when `sellerId` (GBK) is given; at most `limit`.
+    std::vector<RunSummary> list(const std::optional<std::string>& sellerId = std::nullopt, int limit = 100000);
+    std::optional<StoredRun> load(std::int64_t id);
+    // The same seller's newest judged run (complete or incomplete) stored before run `id`.
+    std::optional<RunSummary> previousJudged(std::int64_t id);
+    // Deletes the runs in one transaction; returns how many there were.
+    int remove(const std::vector<std::int64_t>& ids);
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string movedAside_;
+};
+
+// The history file of the window: $TAMSEL_HISTORY when set, else tamsel/history.sqlite3 (the
+// demo program: history-demo.sqlite3) in $XDG_DATA_HOME, by default ~/.local/share.
+std::string DefaultHistoryPath(bool demo);
+
+}  // namespace tamsel::history

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "stored_run.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tamsel::history {
+
+// Writes to the history on a thread of its own, so that the window never waits on the disk.
+// Writes run in the order they were asked for; each reports back on the writer's thread.
+class HistoryWriter {
+public:
+    // `error` is empty on success, else says what failed (Chinese, for people).
+    using Saved = std::function<void(std::int64_t id, const std::string& error)>;
+    using Removed = std::function<void(int removed, const std::string& error)>;
+
+    explicit HistoryWriter(std::string path);
+    // Finishes the writes already asked for, then ends its thread.
+    ~HistoryWriter();
+    HistoryWriter(const HistoryWriter&) = delete;
+    HistoryWriter& operator=(const HistoryWriter&) = delete;
+
+    void save(StoredRun run, Saved saved);
+    void remove(std::vector<std::int64_t> ids, Removed removed);
+
+private:
+    // Implementation's choice: a queue of jobs and the thread that runs them.
+    std::string path_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> jobs_;
+    bool ending_ = false;
+    std::thread thread_;
+};
+
+}  // namespace tamsel::history
