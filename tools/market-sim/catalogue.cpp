@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace tamsel::sim {
@@ -130,6 +133,15 @@ Shop buildShop(const Recipe& recipe)
     return shop;
 }
 
+// The shop whose demotions move from day to day; its items and their sales stay.
+Recipe dailyShopRecipe(int day)
+{
+    const int d = ((day % 840) + 840) % 840;  // the recipe repeats; days before 0 are allowed
+    return {"daily-shop", "4", "771204356", "浙江 义乌", 100, 8, 640, 19520000000ull, 12,
+            {{1 + d % 4, 9 + (d % 3) * 6}, {6 + d % 5, 30 + d % 7}},
+            {{12 + d % 6, 40 + d % 10}, {30 + (d % 7) * 5, 85}}};
+}
+
 std::vector<Shop> buildCatalogue()
 {
     const std::vector<Recipe> recipes = {
@@ -155,6 +167,7 @@ std::vector<Shop> buildCatalogue()
          ShopFault::LoginPage, 0},
         {"fault-sales-down", "2", "900000506", "江苏 苏州", 120, 10, 500, 30056000000ull, 11, {}, {},
          ShopFault::SalesOrderDown, 1},
+        dailyShopRecipe(0),
     };
     std::vector<Shop> shops;
     for (const Recipe& recipe : recipes)
@@ -180,8 +193,18 @@ const std::vector<Shop>& catalogue()
     return shops;
 }
 
-const Shop* findShop(std::string_view nick)
+const Shop* findShop(std::string_view nick, int day)
 {
+    if (nick == "daily-shop" && day != 0) {
+        // Built once per day asked for; a simulator serves one day, tests a few.
+        static std::mutex mutex;
+        static std::map<int, std::unique_ptr<Shop>> days;
+        const std::lock_guard lock(mutex);
+        auto& shop = days[day];
+        if (!shop)
+            shop = std::make_unique<Shop>(buildShop(dailyShopRecipe(day)));
+        return shop.get();
+    }
     for (const Shop& shop : catalogue()) {
         if (shop.nick == nick)
             return &shop;

@@ -50,10 +50,11 @@ struct Shop {
     int pageCount(ListingOrder order) const;
 };
 
-// Every shop of the simulated marketplace, identical in every run.
+// Every shop of the simulated marketplace, identical in every run, as on day 0.
 const std::vector<Shop>& catalogue();
 
-// The shop with this UTF-8 nick, or nullptr.
-const Shop* findShop(std::string_view nick);
+// The shop with this UTF-8 nick on the given day, or nullptr. Only daily-shop changes from day
+// to day: the same items, with other ones demoted.
+const Shop* findShop(std::string_view nick, int day = 0);
 
 }  // namespace tamsel::sim

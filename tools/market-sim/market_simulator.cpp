@@ -144,7 +144,7 @@ std::string MarketSimulator::serveSearch(const httplib::Request& request, httpli
 {
     // The search form is posted in the marketplace's code page.
     const std::string nick = gbkToUtf8(request.get_param_value("nick"));
-    const Shop* shop = findShop(nick);
+    const Shop* shop = findShop(nick, options_.day);
     const std::string viewIndex = shop ? shop->viewIndex : "1";
     response.set_content(renderSearchPage(nick, viewIndex), kGbkHtml);
     return "search form, nick " + nick + (shop ? "" : " (unknown shop)") + ", viewIndex " + viewIndex;
@@ -153,7 +153,7 @@ std::string MarketSimulator::serveSearch(const httplib::Request& request, httpli
 std::string MarketSimulator::serveListing(const httplib::Request& request, httplib::Response& response, bool relayed)
 {
     const std::string nick = request.get_param_value("nick");
-    const Shop* shop = findShop(nick);
+    const Shop* shop = findShop(nick, options_.day);
     const ListingOrder order =
         request.get_param_value("sort") == "biz30day" ? ListingOrder::Sales : ListingOrder::Default;
     const std::size_t offset = std::min(parseCount(request.get_param_value("s"), 0), kMaxOffset);

@@ -24,6 +24,7 @@ struct MarketSimulatorOptions {
     int port = 0;  // 0: the system picks a free port
     std::string versionText = "1.09";  // the answer of /quorl/v.php
     std::chrono::milliseconds stallDuration{12000};  // how long fault-stall's page stalls
+    int day = 0;  // the day daily-shop shows
     std::function<void(const std::string& line)> onRequest;  // each log line, in order
 };
 
