@@ -1,0 +1,50 @@
+#pragma once
+
+#include "item_records.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tamsel {
+
+// One run's items as judged: the default order with TheoreticalRank set (0 for every item of
+// a run that was not judged) and the sales order.
+struct JudgedItems {
+    const std::vector<TItemInfo>& defaultOrder;
+    const std::vector<TItemRecordInfo>& salesOrder;
+};
+
+// An item as one run saw it.
+struct ItemStanding {
+    bool present = false;  // listed in that run's default order
+    int32_t actualRank = 0;
+    int32_t theoreticalRank = 0;
+    int32_t sales = 0;
+    bool demotedOutright = false;  // missing from the sales order: a row of sgData2
+    bool judgedDemoted = false;    // verdict 重要宝贝被隐性降权
+};
+
+struct ItemChange {
+    std::string itemId;
+    std::string title;  // GBK, from the later run when it lists the item
+    ItemStanding before;
+    ItemStanding after;
+};
+
+// What changed for a shop between an earlier and a later judged run. Items are known by id; an
+// id listed twice counts once, as its first listing. Each list runs best seller first.
+struct RunComparison {
+    std::vector<ItemChange> newlyDemotedOutright;  // in sgData2 now, not before (new items included)
+    std::vector<ItemChange> newlyJudgedDemoted;    // verdict turned to 重要宝贝被隐性降权
+    std::vector<ItemChange> recoveredFromOutright; // in sgData2 before, ranked now
+    std::vector<ItemChange> recoveredJudged;       // verdict was 重要宝贝被隐性降权, now ranked without it
+    std::vector<ItemChange> newToShop;
+    std::vector<ItemChange> goneFromShop;
+    // Among the ten best sellers now, ranked in both runs: actual rank moves, largest first.
+    std::vector<ItemChange> topTenMoves;
+};
+
+RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later);
+
+}  // namespace tamsel
