@@ -13,6 +13,8 @@ int main(int, char** argv)
     int qtArgumentCount = 1;
     QApplication application(qtArgumentCount, argv);
     QApplication::setApplicationName(TMainForm::ApplicationTitle);
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(TAMSEL_APP_ID));
 
     DesktopPlatform platform;
     TMainForm form(AppHosts{TAMSEL_PROGRAM_SEARCH_HOST, TAMSEL_PROGRAM_ITEM_HOST, TAMSEL_PROGRAM_SITE_HOST}, platform);

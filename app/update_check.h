@@ -16,7 +16,7 @@ class Platform;
 // Failures are silent.
 class UpdateCheck {
 public:
-    static constexpr const char* RunningVersion = "1.09";
+    static constexpr const char* RunningVersion = TAMSEL_VERSION;  // the project version, set by the build
     static constexpr std::chrono::milliseconds DefaultLimit{25000};
 
     UpdateCheck(std::string siteHost, Platform& platform);

@@ -80,8 +80,32 @@ TEST(TamselCli, PostFollowsRedirectByDefault)
 
 TEST(TamselCli, WrongArgumentsShowUsage)
 {
-    EXPECT_EQ(2, runCli({}).exitCode);
-    EXPECT_EQ(2, runCli({"get"}).exitCode);
-    EXPECT_EQ(2, runCli({"get", "--timeout", "soon", "http://127.0.0.1/"}).exitCode);
-    EXPECT_EQ(2, runCli({"post", "http://127.0.0.1/"}).exitCode);
+    EXPECT_EQ(1, runCli({}).exitCode);
+    EXPECT_EQ(1, runCli({"get"}).exitCode);
+    EXPECT_EQ(1, runCli({"get", "--timeout", "soon", "http://127.0.0.1/"}).exitCode);
+    EXPECT_EQ(1, runCli({"post", "http://127.0.0.1/"}).exitCode);
+}
+
+TEST(TamselCli, UnknownOptionOrCommandIsAOneLineUsageError)
+{
+    for (const char* word : {"--frobnicate", "-v", "fetch"}) {
+        const auto run = runCli({word, "http://127.0.0.1/"});
+        EXPECT_EQ(1, run.exitCode) << word;
+        EXPECT_EQ("", run.out) << word;
+        EXPECT_EQ(0u, run.err.find("tamsel-cli: unknown ")) << run.err;
+        EXPECT_EQ(run.err.size() - 1, run.err.find('\n')) << run.err;
+    }
+}
+
+TEST(TamselCli, HelpListsTheCommandsAndVersionNamesTheBuild)
+{
+    const auto help = runCli({"--help"});
+    EXPECT_EQ(0, help.exitCode);
+    EXPECT_EQ("", help.err);
+    for (const char* command : {"\n  get ", "\n  post ", "\n  detect "})
+        EXPECT_NE(std::string::npos, help.out.find(command)) << command;
+
+    const auto version = runCli({"--version"});
+    EXPECT_EQ(0, version.exitCode);
+    EXPECT_EQ(std::string("tamsel-cli ") + TAMSEL_VERSION + "\n", version.out);
 }

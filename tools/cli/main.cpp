@@ -1,34 +1,60 @@
 #include "commands.h"
 
-#include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
 struct Command {
     const char* name;
+    const char* synopsis;
     int (*run)(const std::vector<std::string>& args);
 };
 
 const Command Commands[] = {
-    {"get", tamsel::cli::getCommand},
-    {"post", tamsel::cli::postCommand},
-    {"detect", tamsel::cli::detectCommand},
+    {"get", "get  [--user-agent TEXT] [--timeout MS] [--no-redirects] URL", tamsel::cli::getCommand},
+    {"post", "post [--user-agent TEXT] [--timeout MS] [--no-redirects] URL NAME=VALUE...", tamsel::cli::postCommand},
+    {"detect", "detect [--search-host HOST[:PORT]] SELLER_ID", tamsel::cli::detectCommand},
 };
+
+void printHelp()
+{
+    std::cout << "usage: tamsel-cli COMMAND ARGUMENT...\n"
+                 "       tamsel-cli --help | --version\n\n"
+                 "commands:\n";
+    for (const Command& command : Commands)
+        std::cout << "  " << command.synopsis << "\n";
+    std::cout << "\nget and post write the answer body to standard output; detect prints the three result grids.\n"
+                 "See tamsel-cli(1) for the options and exit statuses.\n";
+}
+
+int usageError(const std::string& problem)
+{
+    std::cerr << "tamsel-cli: " << problem << " (see tamsel-cli --help)\n";
+    return 1;
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 2) {
-        for (const Command& command : Commands) {
-            if (std::strcmp(argv[1], command.name) == 0)
-                return command.run(std::vector<std::string>(argv + 2, argv + argc));
-        }
+    if (argc < 2)
+        return usageError("missing command");
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h") {
+        printHelp();
+        return 0;
     }
-    std::cerr << "usage: tamsel-cli COMMAND ...\ncommands:";
-    for (const Command& command : Commands)
-        std::cerr << " " << command.name;
-    std::cerr << "\n";
-    return 2;
+    if (first == "--version") {
+        std::cout << "tamsel-cli " << TAMSEL_VERSION << "\n";  // set by the build from the project version
+        return 0;
+    }
+    if (first.starts_with("-"))
+        return usageError("unknown option " + first);
+    for (const Command& command : Commands) {
+        if (first == command.name)
+            return command.run(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    return usageError("unknown command " + first);
 }

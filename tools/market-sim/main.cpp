@@ -12,11 +12,24 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: market-sim [--port N] [--version-text TEXT] [--stall-ms N]\n"
-    "  --port N             port on 127.0.0.1 (default 0: the system picks one)\n"
-    "  --version-text TEXT  answer of /quorl/v.php (default 1.09)\n"
-    "  --stall-ms N         how long the stalling page of fault-stall stalls (default 12000)\n";
+// The build names the program: market-sim in the build tree, tamsel-market-sim once installed.
+constexpr const char* Name = TAMSEL_SIM_NAME;
+
+void printHelp()
+{
+    std::cout << "usage: " << Name << " [--port N] [--version-text TEXT] [--stall-ms N]\n"
+              << "       " << Name << " --help | --version\n"
+                 "  --port N             port on 127.0.0.1 (default 0: the system picks one)\n"
+                 "  --version-text TEXT  answer of /quorl/v.php (default 1.09)\n"
+                 "  --stall-ms N         how long the stalling page of fault-stall stalls (default 12000)\n"
+                 "Logs one line per request on standard output; SIGINT or SIGTERM stops it.\n";
+}
+
+int usageError(const std::string& problem)
+{
+    std::cerr << Name << ": " << problem << " (see " << Name << " --help)\n";
+    return EXIT_FAILURE;
+}
 
 bool parseNumber(std::string_view text, long max, long& value)
 {
@@ -41,9 +54,17 @@ int main(int argc, char** argv)
             options.versionText = argv[i + 1];
         } else if (arg == "--stall-ms" && hasValue && parseNumber(argv[i + 1], 3600000, number)) {
             options.stallDuration = std::chrono::milliseconds(number);
+        } else if (arg == "--help") {
+            printHelp();
+            return EXIT_SUCCESS;
+        } else if (arg == "--version") {
+            std::cout << Name << " " << TAMSEL_VERSION << "\n";
+            return EXIT_SUCCESS;
+        } else if (arg == "--port" || arg == "--version-text" || arg == "--stall-ms") {
+            return usageError(hasValue ? "bad value for " + std::string(arg) + ": " + argv[i + 1]
+                                       : std::string(arg) + " needs a value");
         } else {
-            std::cerr << kUsage;
-            return arg == "--help" ? EXIT_SUCCESS : 2;
+            return usageError("unknown option " + std::string(arg));
         }
         ++i;
     }
