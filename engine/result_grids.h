@@ -11,6 +11,7 @@ namespace tamsel {
 struct GridColumn {
     std::string_view headerUtf8;
     int width;
+    std::string_view exportHeaderUtf8;  // the column's name in exported files; empty: not exported
 };
 
 std::span<const GridColumn> sgData1Columns();  // every item, default order

@@ -1,0 +1,84 @@
+#include "csv_export.h"
+
+#include "codepage.h"
+
+#include <ctime>
+
+namespace tamsel {
+namespace {
+
+void appendField(std::string& out, const std::string& field)
+{
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (const char c : field) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+// A seller id as part of a file name: no folder separators, no control bytes, no leading dot.
+std::string fileNamePart(const std::string& text)
+{
+    std::string part;
+    for (const char c : text)
+        part += (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
+    if (part.empty() || part.front() == '.')
+        part.insert(part.begin(), '_');
+    return part;
+}
+
+}  // namespace
+
+std::string CsvText(const std::vector<std::vector<std::string>>& rows)
+{
+    std::string out = "\xEF\xBB\xBF";
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i > 0)
+                out += ',';
+            appendField(out, row[i]);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string GridCsv(const StringGrid& grid, std::span<const GridColumn> columns)
+{
+    std::vector<std::vector<std::string>> rows(1);
+    for (const GridColumn& column : columns)
+        if (!column.exportHeaderUtf8.empty())
+            rows[0].emplace_back(column.exportHeaderUtf8);
+    for (int row = 1; row < grid.rowCount(); ++row) {
+        std::vector<std::string> cells;
+        bool anyText = false;
+        for (std::size_t col = 0; col < columns.size(); ++col) {
+            if (columns[col].exportHeaderUtf8.empty())
+                continue;
+            cells.push_back(gbkToUtf8(grid.cell(static_cast<int>(col), row)));
+            anyText = anyText || !cells.back().empty();
+        }
+        if (anyText)
+            rows.push_back(std::move(cells));
+    }
+    return CsvText(rows);
+}
+
+std::vector<std::string> RunCsvFileNames(const RunReport& report)
+{
+    const std::time_t started = std::chrono::system_clock::to_time_t(report.started);
+    std::tm local{};
+    localtime_r(&started, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string prefix = fileNamePart(gbkToUtf8(report.sellerId)) + "-" + stamp + "-";
+    return {prefix + "所有宝贝.csv", prefix + "降权宝贝.csv", prefix + "宝贝权重排行榜.csv"};
+}
+
+}  // namespace tamsel

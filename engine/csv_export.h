@@ -1,0 +1,25 @@
+#pragma once
+
+#include "result_grids.h"
+#include "run_report.h"
+#include "string_grid.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tamsel {
+
+// Rows of UTF-8 texts as a CSV file: a byte-order mark so that Excel and WPS read the Chinese
+// right, CRLF line ends, fields holding a comma, quote, CR or LF quoted with doubled quotes.
+std::string CsvText(const std::vector<std::vector<std::string>>& rows);
+
+// A result grid as CSV: its exported columns under their names, then every data row that
+// holds any text, GBK decoded.
+std::string GridCsv(const StringGrid& grid, std::span<const GridColumn> columns);
+
+// The three files of one run, named after the seller and the start, in the grids' order:
+// "<seller>-<yyyyMMdd-HHmmss>-所有宝贝.csv", "-降权宝贝.csv", "-宝贝权重排行榜.csv".
+std::vector<std::string> RunCsvFileNames(const RunReport& report);
+
+}  // namespace tamsel
