@@ -1,6 +1,7 @@
 #include "desktop_platform.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace tamsel::app {
@@ -14,6 +15,22 @@ bool DesktopPlatform::askYesNo(QWidget* owner, const QString& caption, const QSt
 {
     return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
            QMessageBox::Yes;
+}
+
+void DesktopPlatform::warn(QWidget* owner, const QString& caption, const QString& text)
+{
+    QMessageBox::warning(owner, caption, text);
+}
+
+QString DesktopPlatform::saveFileName(QWidget* owner, const QString& caption, const QString& suggested,
+                                      const QString& filter)
+{
+    return QFileDialog::getSaveFileName(owner, caption, suggested, filter);
+}
+
+QString DesktopPlatform::existingFolder(QWidget* owner, const QString& caption)
+{
+    return QFileDialog::getExistingDirectory(owner, caption);
 }
 
 }  // namespace tamsel::app

@@ -1,6 +1,7 @@
 #include "main_form.h"
 
 #include "codepage.h"
+#include "csv_export.h"
 #include "detection_run.h"
 #include "gbk_text.h"
 #include "grid_model.h"
@@ -11,11 +12,14 @@
 #include "result_grids.h"
 #include "run_texts.h"
 #include "skin_frame.h"
+#include "table_actions.h"
 #include "sort_grid.h"
 #include "update_check.h"
 #include "verdict_delegate.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +65,8 @@ TMainForm::TMainForm(const AppHosts& hosts, Platform& platform, QWidget* parent)
     setupWebViews();
     setupTabOrder();
     setupStopControls();
+    for (int index = 0; index < 3; ++index)
+        setupGridActions(index);
     run_ = std::make_unique<DetectionRun>(*this, hosts_.searchHost);
     FormCreate();
 }
@@ -158,6 +164,41 @@ void TMainForm::setupStopControls()
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setObjectName(QStringLiteral("stopShortcut"));
     connect(escape, &QShortcut::activated, this, &TMainForm::stopRun);
+}
+
+void TMainForm::setupGridActions(int index)
+{
+    static constexpr std::span<const GridColumn> (*Columns[3])() = {sgData1Columns, sgData2Columns, sgData3Columns};
+    static const char* const GridNames[3] = {"所有宝贝", "降权宝贝", "宝贝权重排行榜"};
+    ResultGrid& grid = *grids_[index];
+    addTableActions(
+        grid, platform_, [this, index] { return GridCsv(*models_[index], Columns[index]()); },
+        [this, index] {
+            return shownRun_ ? QString::fromStdString(RunCsvFileNames(*shownRun_)[static_cast<std::size_t>(index)])
+                             : QString::fromUtf8(GridNames[index]) + QStringLiteral(".csv");
+        });
+    auto* exportRun = new QAction(QStringLiteral("导出本次探测…"), &grid);
+    exportRun->setObjectName(QStringLiteral("exportRunAction"));
+    connect(exportRun, &QAction::triggered, this, &TMainForm::exportShownRun);
+    grid.addAction(exportRun);
+}
+
+void TMainForm::exportShownRun()
+{
+    if (!shownRun_ || !btnSearch_->isEnabled())
+        return;
+    const QString folder = platform_.existingFolder(this, QStringLiteral("导出本次探测"));
+    if (folder.isEmpty())
+        return;
+    const std::vector<std::string> names = RunCsvFileNames(*shownRun_);
+    const std::span<const GridColumn> columns[3] = {sgData1Columns(), sgData2Columns(), sgData3Columns()};
+    for (std::size_t index = 0; index < 3; ++index) {
+        const QString path = QDir(folder).filePath(QString::fromStdString(names[index]));
+        if (!writeFileAtomically(path, GridCsv(*models_[index], columns[index]))) {
+            platform_.warn(this, QStringLiteral("导出失败"), QStringLiteral("无法写入文件：%1").arg(path));
+            return;
+        }
+    }
 }
 
 void TMainForm::setupMainPage()
@@ -411,6 +452,7 @@ void TMainForm::runProgress(const RunProgress& progress)
 void TMainForm::runEnded(const RunReport& report)
 {
     labStop_->hide();
+    shownRun_ = report;
     const bool alarming = report.outcome == RunOutcome::Incomplete || report.outcome == RunOutcome::Failed;
     showStatus(QString::fromStdString(outcomeText(report)), alarming);
     QStringList problems;
@@ -449,6 +491,7 @@ void TMainForm::btnSearchClick()
     showStatus(QString(), false);
     sbar_->setToolTip(QString());
     labStop_->show();
+    shownRun_.reset();
     run_->btnSearchClick();
 }
 

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -60,6 +61,8 @@ public:
     void wakeHost() override;
 
     const DetectionRun& run() const { return *run_; }
+    // The run the grids show, once one has ended or been opened from the history.
+    const std::optional<RunReport>& shownRun() const { return shownRun_; }
 
 public slots:
     void btnSearchClick();
@@ -81,6 +84,7 @@ private:
     void setupSearchBar();
     void setupStatusBar();
     void setupStopControls();
+    void setupGridActions(int index);
     void setupMainPage();
     void setupGrid(int index, QWidget& sheet, QRect design);
     void setupSortControls();
@@ -93,6 +97,8 @@ private:
     void setupGridColumns(GridModel& model, ResultGrid& grid, std::span<const GridColumn> columns);
     void openItemPage(const ResultGrid& grid, int idColumn);
     void showStatus(const QString& text, bool alarming);
+    // Writes the three grids of the run they show into a folder the user picks.
+    void exportShownRun();
     void placeStopLink();
     QUrl siteUrl(const QString& path) const;
 
@@ -121,6 +127,7 @@ private:
     InfoPages* infoPages_ = nullptr;
 
     std::unique_ptr<DetectionRun> run_;
+    std::optional<RunReport> shownRun_;
 
     // The worker reads the seller id while the user may be typing.
     mutable std::mutex sellerIdMutex_;

@@ -3,6 +3,7 @@
 #include "platform.h"
 
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <QUrl>
 
@@ -23,9 +24,21 @@ public:
         return answerYes;
     }
 
+    void warn(QWidget*, const QString& caption, const QString& text) override { warnings.append({caption, text}); }
+    QString saveFileName(QWidget*, const QString&, const QString& suggested, const QString&) override
+    {
+        suggestedNames.append(suggested);
+        return chosenFile;
+    }
+    QString existingFolder(QWidget*, const QString&) override { return chosenFolder; }
+
     bool answerYes = false;
+    QString chosenFile;    // the answer of every save dialog; empty: cancelled
+    QString chosenFolder;  // the answer of every folder dialog; empty: cancelled
     QList<QUrl> opened;
     QList<Question> questions;
+    QList<Question> warnings;
+    QStringList suggestedNames;
 };
 
 }  // namespace tamsel::app::testing

@@ -1,0 +1,117 @@
+// Copying and exporting what the grids show: Ctrl+C, the context menu's CSV export and the
+// export of a whole run.
+#include "app_test_main.h"
+#include "codepage.h"
+#include "csv_export.h"
+#include "detection_run.h"
+#include "result_grid.h"
+#include "window_helpers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+using namespace tamsel;
+using namespace tamsel::app;
+using namespace tamsel::app::testing;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QAction& action(QWidget& grid, const char* name)
+{
+    return control<QAction>(grid, name);
+}
+
+}  // namespace
+
+class GridExportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        window_ = std::make_unique<SimulatedWindow>();
+        TMainForm& form = window_->form();
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        control<QLineEdit>(form, "txtID").setText(QStringLiteral("demo-shop"));
+        QTest::mouseClick(&control<QPushButton>(form, "btnSearch"), Qt::LeftButton);
+        QVERIFY(waitUntil([&] { return !form.run().running(); }, 60000));
+    }
+
+    void ctrlCCopiesTheSelectedVisibleCells()
+    {
+        TMainForm& form = window_->form();
+        auto& grid = control<ResultGrid>(form, "sgData3");
+        form.findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);
+        grid.setFocus();
+        // Grid rows 1-2, columns 1 to 8: the hidden id column is left out.
+        grid.selectionModel()->select(QItemSelection(grid.model()->index(0, 0), grid.model()->index(1, 7)),
+                                      QItemSelectionModel::ClearAndSelect);
+        QApplication::clipboard()->clear();
+        QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+        QStringList expected;
+        for (int row = 1; row <= 2; ++row) {
+            QStringList cells;
+            for (int col = 1; col <= 7; ++col)
+                cells << QString::fromStdString(gbkToUtf8(form.sgData3().cell(col, row)));
+            expected << cells.join(QLatin1Char('\t'));
+        }
+        QCOMPARE(QApplication::clipboard()->text(), expected.join(QLatin1Char('\n')));
+    }
+
+    void theMenuExportsAGridAsCsv()
+    {
+        TMainForm& form = window_->form();
+        QTemporaryDir folder;
+        window_->platform().chosenFile = folder.filePath(QStringLiteral("ranking.csv"));
+        action(control<ResultGrid>(form, "sgData3"), "exportCsvAction").trigger();
+        QCOMPARE(window_->platform().suggestedNames.last(),
+                 QString::fromStdString(RunCsvFileNames(*lastReport(form))[2]));
+        const QByteArray bytes = fileBytes(window_->platform().chosenFile);
+        QCOMPARE(bytes, QByteArray::fromStdString(GridCsv(form.sgData3(), sgData3Columns())));
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF序号,宝贝,成交量,价格,实际排名,理论排名,差值,判定,宝贝ID\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 1 + 125);  // the header and every ranked item
+    }
+
+    void exportingTheRunWritesItsThreeGrids()
+    {
+        TMainForm& form = window_->form();
+        QTemporaryDir folder;
+        window_->platform().chosenFolder = folder.path();
+        action(control<ResultGrid>(form, "sgData1"), "exportRunAction").trigger();
+        const std::vector<std::string> names = RunCsvFileNames(*lastReport(form));
+        const std::span<const GridColumn> columns[3] = {sgData1Columns(), sgData2Columns(), sgData3Columns()};
+        const StringGrid* grids[3] = {&form.sgData1(), &form.sgData2(), &form.sgData3()};
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(fileBytes(folder.filePath(QString::fromStdString(names[i]))),
+                     QByteArray::fromStdString(GridCsv(*grids[i], columns[i])));
+
+        // A folder that cannot be written says so.
+        window_->platform().chosenFolder = folder.filePath(QStringLiteral("missing/deeper"));
+        action(control<ResultGrid>(form, "sgData1"), "exportRunAction").trigger();
+        QCOMPARE(window_->platform().warnings.size(), 1);
+    }
+
+    void cleanupTestCase() { window_.reset(); }
+
+private:
+    static std::optional<RunReport> lastReport(TMainForm& form) { return form.shownRun(); }
+
+    std::unique_ptr<SimulatedWindow> window_;
+};
+
+TAMSEL_APP_TEST_MAIN(GridExportTest)
+#include "grid_export_test.moc"
