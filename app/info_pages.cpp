@@ -1,5 +1,7 @@
 #include "info_pages.h"
 
+#include "site_urls.h"
+
 #include "quiet_page.h"
 
 #include <QWebEngineProfile>
@@ -41,16 +43,11 @@ InfoPages::~InfoPages()
     delete softweb_;
 }
 
-QUrl InfoPages::siteUrl(const char* path) const
-{
-    return QUrl(QStringLiteral("http://") + QString::fromStdString(siteHost_) + QString::fromLatin1(path));
-}
-
 void InfoPages::navigate()
 {
-    adweb_->load(siteUrl("/"));
-    noteweb_->load(siteUrl("/quorl/note.html"));
-    softweb_->load(siteUrl("/softweb.html"));
+    adweb_->load(siteUrl(siteHost_, QStringLiteral("/")));
+    noteweb_->load(siteUrl(siteHost_, QStringLiteral("/quorl/note.html")));
+    softweb_->load(siteUrl(siteHost_, QStringLiteral("/softweb.html")));
 }
 
 void InfoPages::placeFor(QSize mainPageSize)

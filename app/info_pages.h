@@ -35,7 +35,6 @@ public:
     QWebEngineView& softweb() const { return *softweb_; }
 
 private:
-    QUrl siteUrl(const char* path) const;
 
     std::string siteHost_;
     QWebEngineProfile* profile_;

@@ -11,6 +11,7 @@
 #include "result_grid.h"
 #include "result_grids.h"
 #include "run_texts.h"
+#include "site_urls.h"
 #include "skin_frame.h"
 #include "table_actions.h"
 #include "sort_grid.h"
@@ -144,7 +145,7 @@ void TMainForm::setupStatusBar()
     sbar_->setGeometry(0, 1, 753, 21);
 
     labCP_ = new LinkLabel(QStringLiteral("Brannock的网店 ") + QString::fromStdString(hosts_.siteHost),
-                           siteUrl(QStringLiteral("/")), platform_, skinStatusBar1_);
+                           siteUrl(hosts_.siteHost, QStringLiteral("/")), platform_, skinStatusBar1_);
     labCP_->setObjectName(QStringLiteral("labCP"));
     setSkinSection(*labCP_, "stdlabel");
     labCP_->setGeometry(760, 3, 249, 17);
@@ -310,11 +311,11 @@ void TMainForm::setupADPanel(int index, QWidget& sheet)
     };
 
     label(0, QStringLiteral("Tamsel官方博客："), QPoint(8, 16));
-    link(0, siteUrl(QStringLiteral("/")), 16);
+    link(0, siteUrl(hosts_.siteHost, QStringLiteral("/")), 16);
     label(1, QStringLiteral("Tamsel官方软件："), QPoint(8, 40));
-    link(1, siteUrl(QStringLiteral("/")), 40);
+    link(1, siteUrl(hosts_.siteHost, QStringLiteral("/")), 40);
     label(2, QStringLiteral("Tamsel官方论坛："), QPoint(8, 64));
-    link(2, siteUrl(QStringLiteral("/bbs")), 64);
+    link(2, siteUrl(hosts_.siteHost, QStringLiteral("/bbs")), 64);
     // The skin's font is wider than the one the design positions were made for:
     // the contact line keeps its design places unless its texts would overlap.
     const QLabel* qqLabel = label(3, QStringLiteral("Tamsel企业QQ："), QPoint(8, 96));
@@ -539,8 +540,7 @@ void TMainForm::openItemPage(const ResultGrid& grid, int idColumn)
     const std::string id = grid.gridModel().cell(idColumn, grid.selectionTop());
     if (id.empty())
         return;
-    platform_.openUrl(QUrl(QStringLiteral("http://") + QString::fromStdString(hosts_.itemHost) +
-                           QStringLiteral("/item.htm?id=") + displayText(id)));
+    platform_.openUrl(itemPageUrl(hosts_.itemHost, displayText(id)));
 }
 
 void TMainForm::sgData3MouseDown(Qt::MouseButton button, QPoint pos)
@@ -553,11 +553,6 @@ void TMainForm::sgData3MouseDown(Qt::MouseButton button, QPoint pos)
     if (!btnSearch_->isEnabled())
         return;
     TSortGrid::SortByColumn(*models_[2], cell.x() - 1, 0);
-}
-
-QUrl TMainForm::siteUrl(const QString& path) const
-{
-    return QUrl(QStringLiteral("http://") + QString::fromStdString(hosts_.siteHost) + path);
 }
 
 }  // namespace tamsel::app

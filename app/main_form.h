@@ -100,7 +100,6 @@ private:
     // Writes the three grids of the run they show into a folder the user picks.
     void exportShownRun();
     void placeStopLink();
-    QUrl siteUrl(const QString& path) const;
 
     AppHosts hosts_;
     Platform& platform_;

@@ -1,5 +1,7 @@
 #include "update_check.h"
 
+#include "site_urls.h"
+
 #include "http_client.h"
 #include "platform.h"
 
@@ -23,13 +25,12 @@ UpdateCheck::UpdateCheck(std::string siteHost, Platform& platform)
 
 std::string UpdateCheck::versionFileUrl() const
 {
-    return "http://" + siteHost_ + "/quorl/v.php";
+    return siteUrl(siteHost_, QStringLiteral("/quorl/v.php")).toString().toStdString();
 }
 
 QUrl UpdateCheck::archiveUrl() const
 {
-    return QUrl(QStringLiteral("http://") + QString::fromStdString(siteHost_) +
-                QStringLiteral("/quorl/Tamsel隐形降权探测软件.rar"));
+    return siteUrl(siteHost_, QStringLiteral("/quorl/Tamsel隐形降权探测软件.rar"));
 }
 
 void UpdateCheck::CheckForUpdate(QWidget* owner, std::chrono::milliseconds limit)
