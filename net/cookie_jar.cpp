@@ -113,8 +113,9 @@ void CookieJar::deleteExpired(std::time_t now)
         std::erase_if(group.cookies, [&](const Cookie& cookie) {
             if (cookie.expires.empty())
                 return false;
+            // A server deletes a cookie by giving it an expiry of now ("Max-Age=0").
             const auto expiry = parseInternetDate(cookie.expires);
-            return !expiry || *expiry < now;
+            return !expiry || *expiry <= now;
         });
     }
 }

@@ -79,17 +79,42 @@ TEST(CookieJar, SameNameReplacesInPlaceAndEmptyValueIsNotSent)
     EXPECT_EQ("A=3", jar.cookieHeader("h.example", "/", Now));
 }
 
-TEST(CookieJar, ExpiredAndUnreadableDatesAreDeleted)
+struct Expiry {
+    std::string name;
+    std::string attributes;  // after "a=1; path=/; "
+    std::time_t askedAt;     // when the next request goes
+    bool sent;
+};
+
+void PrintTo(const Expiry& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class CookieExpiry : public ::testing::TestWithParam<Expiry> {};
+
+TEST_P(CookieExpiry, CookieGoesOnlyBeforeItsExpiry)
 {
     CookieJar jar;
-    jar.store("old=1; path=/; expires=Sun, 06 Nov 1994 08:49:37 GMT", "h.example", Now);
-    jar.store("bad=1; path=/; expires=someday", "h.example", Now);
-    jar.store("new=1; path=/; expires=Fri, 01-Jan-38 00:00:00 GMT", "h.example", Now);
-    jar.store("gone=1; path=/; max-age=0", "h.example", Now);
-    jar.store("kept=1; path=/; max-age=60", "h.example", Now);
-    EXPECT_EQ("kept=1; new=1", jar.cookieHeader("h.example", "/", Now + 1));
-    EXPECT_EQ("new=1", jar.cookieHeader("h.example", "/", Now + 61));
+    jar.store("a=1; path=/; " + GetParam().attributes, "h.example", Now);
+    EXPECT_EQ(GetParam().sent ? "a=1" : "", jar.cookieHeader("h.example", "/", GetParam().askedAt));
 }
+
+const Expiry expiries[] = {
+    {"MaxAgeZeroDeletesAtOnce", "max-age=0", Now, false},
+    {"ExpiryOfThisSecondDeletesAtOnce", "expires=" + formatInternetDate(Now), Now, false},
+    {"ExpiryOfTheNextSecondKeepsItThisSecond", "expires=" + formatInternetDate(Now + 1), Now, true},
+    {"MaxAgeSixtyKeepsItFiftyNineSeconds", "max-age=60", Now + 59, true},
+    {"MaxAgeSixtyDeletesItAtSixtySeconds", "max-age=60", Now + 60, false},
+    {"PastDateDeletes", "expires=Sun, 06 Nov 1994 08:49:37 GMT", Now, false},
+    {"UnreadableDateDeletes", "expires=someday", Now, false},
+    {"YearThirtyEightIsTwentyThirtyEight", "expires=Fri, 01-Jan-38 00:00:00 GMT", Now + 61, true},
+    {"ExpiresOutranksMaxAge", "expires=Sun, 06 Nov 1994 08:49:37 GMT; max-age=60", Now, false},
+    {"NegativeMaxAgeKeepsItForTheJarsLife", "max-age=-1", Now + 1000000000, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Dates, CookieExpiry, ::testing::ValuesIn(expiries),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(InternetDate, ReadsCommonFormsAndZones)
 {

@@ -28,15 +28,43 @@ TEST(HttpClientCookies, CookieSetByRedirectGoesWithNextRequest)
                                                "Set-Cookie2: deep=2; Path=/itemlist/\r\nContent-Length: 0\r\n\r\n"),
                           ScriptedServer::receive(), ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")});
     HttpClient client;
+    client.UserAgent = "Agent/1.0";
     client.HandleRedirects = true;
     client.ReadTimeout = 1000;
     std::string output;
     client.Get(server.url("/a.htm"), output);
     ASSERT_EQ(2u, server.requests().size());
     EXPECT_EQ("", cookieLine(server.requests()[0]));
-    EXPECT_EQ("Cookie: deep=2; t=abc", cookieLine(server.requests()[1]));
-    // The Cookie header is the last one.
-    EXPECT_EQ(server.requests()[1].size() - 4, server.requests()[1].find("\r\n\r\n"));
+    // The whole request, so that the Cookie header is seen to come last.
+    EXPECT_EQ("GET /itemlist/b.htm HTTP/1.1\r\n"
+              "Content-Type: text/html\r\n"
+              "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n"
+              "Accept: text/html, */*\r\n"
+              "User-Agent: Agent/1.0\r\n"
+              "Cookie: deep=2; t=abc\r\n"
+              "\r\n",
+              server.requests()[1]);
+}
+
+TEST(HttpClientCookies, MaxAgeZeroDeletesTheCookieBeforeTheNextRequest)
+{
+    ScriptedServer server;
+    server.addConnection({ScriptedServer::receive(),
+                          ScriptedServer::send("HTTP/1.1 302 Found\r\nLocation: /b\r\nSet-Cookie: a=1; path=/\r\n"
+                                               "Content-Length: 0\r\n\r\n"),
+                          ScriptedServer::receive(),
+                          ScriptedServer::send("HTTP/1.1 302 Found\r\nLocation: /c\r\nSet-Cookie: a=1; path=/; Max-Age=0\r\n"
+                                               "Content-Length: 0\r\n\r\n"),
+                          ScriptedServer::receive(), ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")});
+    HttpClient client;
+    client.HandleRedirects = true;
+    client.ReadTimeout = 1000;
+    std::string output;
+    client.Get(server.url("/a"), output);
+    EXPECT_EQ("ok", output);
+    ASSERT_EQ(3u, server.requests().size());
+    EXPECT_EQ("Cookie: a=1", cookieLine(server.requests()[1]));
+    EXPECT_EQ("", cookieLine(server.requests()[2]));
 }
 
 TEST(HttpClientCookies, NoJarWhenCookiesAreOff)
