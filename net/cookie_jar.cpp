@@ -11,9 +11,6 @@ namespace tamsel::net {
 
 namespace {
 
-// Ten thousand years: far enough, and never past what a time_t and a date text can hold.
-constexpr std::int64_t LongestMaxAge = std::int64_t{10000} * 366 * 24 * 3600;
-
 Cookie parseCookie(const std::string& headerValue, std::time_t now)
 {
     std::vector<std::string_view> parts;
@@ -53,8 +50,11 @@ Cookie parseCookie(const std::string& headerValue, std::time_t now)
             cookie.maxAge = parseDecimal(value).value_or(-1);
         }
     }
-    if (cookie.expires.empty() && cookie.maxAge >= 0)
-        cookie.expires = formatInternetDate(now + std::min(cookie.maxAge, LongestMaxAge));
+    if (cookie.expires.empty() && cookie.maxAge >= 0) {
+        // Capped where the date text still reads back: one that does not would delete the cookie.
+        const std::time_t expiry = cookie.maxAge < LatestInternetDate - now ? now + cookie.maxAge : LatestInternetDate;
+        cookie.expires = formatInternetDate(expiry);
+    }
     return cookie;
 }
 

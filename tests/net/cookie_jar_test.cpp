@@ -6,6 +6,7 @@
 
 using tamsel::net::CookieJar;
 using tamsel::net::formatInternetDate;
+using tamsel::net::LatestInternetDate;
 using tamsel::net::parseInternetDate;
 
 namespace {
@@ -111,6 +112,10 @@ const Expiry expiries[] = {
     {"YearThirtyEightIsTwentyThirtyEight", "expires=Fri, 01-Jan-38 00:00:00 GMT", Now + 61, true},
     {"ExpiresOutranksMaxAge", "expires=Sun, 06 Nov 1994 08:49:37 GMT; max-age=60", Now, false},
     {"NegativeMaxAgeKeepsItForTheJarsLife", "max-age=-1", Now + 1000000000, true},
+    {"HugeMaxAgeKeepsItUntilTheLastReadableDate", "max-age=999999999999", LatestInternetDate - 1, true},
+    {"HugeMaxAgeDeletesItAtTheLastReadableDate", "max-age=999999999999", LatestInternetDate, false},
+    {"MaxAgeReachingJustPastTheLastReadableDateIsCapped", "max-age=" + std::to_string(LatestInternetDate - Now + 1),
+     LatestInternetDate - 1, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Dates, CookieExpiry, ::testing::ValuesIn(expiries),
@@ -128,4 +133,12 @@ TEST(InternetDate, ReadsCommonFormsAndZones)
     EXPECT_FALSE(parseInternetDate("31 Feb 2020 00:00:00 GMT"));
     EXPECT_FALSE(parseInternetDate("tomorrow"));
     EXPECT_EQ("Sun, 06 Nov 1994 08:49:37 GMT", formatInternetDate(expected));
+}
+
+TEST(InternetDate, LastReadableDateReadsBackAndTheSecondAfterItDoesNot)
+{
+    EXPECT_EQ("Fri, 31 Dec 9999 23:59:59 GMT", formatInternetDate(LatestInternetDate));
+    EXPECT_EQ(LatestInternetDate, parseInternetDate(formatInternetDate(LatestInternetDate)));
+    EXPECT_EQ("Sat, 01 Jan 10000 00:00:00 GMT", formatInternetDate(LatestInternetDate + 1));
+    EXPECT_EQ(std::nullopt, parseInternetDate(formatInternetDate(LatestInternetDate + 1)));
 }
