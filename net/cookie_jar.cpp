@@ -70,14 +70,16 @@ bool mayStore(const std::string& domain, const std::string& host)
     return dot != std::string::npos && domain == host.substr(dot);
 }
 
-// Whether cookies of `domain` go to `host`: the host itself, or a domain with a leading dot
-// that ends the host's name.
+// Whether cookies of `domain` go to `host`: the domain, in any case, ends the host's name and
+// begins a label of it, so "shop.example" goes to "www.shop.example" but not to "notshop.example"
+// or "shop.example.evil".
 bool domainMatches(const std::string& domain, const std::string& host)
 {
-    if (equalsIgnoreCase(domain, host))
-        return true;
-    return domain.size() > 1 && domain.front() == '.' && host.size() > domain.size() &&
-           equalsIgnoreCase(std::string_view(host).substr(host.size() - domain.size()), domain);
+    if (domain.empty() || domain == "." || domain.size() > host.size())
+        return false;
+    const std::size_t start = host.size() - domain.size();
+    return equalsIgnoreCase(std::string_view(host).substr(start), domain) &&
+           (start == 0 || domain.front() == '.' || host[start - 1] == '.');
 }
 
 }  // namespace

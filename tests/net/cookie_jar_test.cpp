@@ -42,15 +42,40 @@ TEST(CookieJar, DottedHostTakesOnlyItsOwnAddress)
     EXPECT_EQ("a=1", jar.cookieHeader("127.0.0.1", "/", Now));
 }
 
-TEST(CookieJar, DomainMustEndTheHostNotJustOccurInIt)
+struct DomainMatch {
+    std::string name;
+    std::string host;
+    std::string cookie;  // the "Cookie" value for that host
+};
+
+void PrintTo(const DomainMatch& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class CookieDomain : public ::testing::TestWithParam<DomainMatch> {};
+
+// "a" has no Domain attribute and so the domain of the host that set it; "b" names the parent.
+TEST_P(CookieDomain, CookieGoesWhereItsDomainEndsTheHostOnALabel)
 {
     CookieJar jar;
-    jar.store("a=1; path=/", "shop.com", Now);
-    jar.store("b=1; domain=.shop.com; path=/", "www.shop.com", Now);
-    EXPECT_EQ("", jar.cookieHeader("shop.com.evil.net", "/", Now));
-    EXPECT_EQ("", jar.cookieHeader("notshop.com", "/", Now));
-    EXPECT_EQ("b=1", jar.cookieHeader("x.SHOP.com", "/", Now));
+    jar.store("a=1; path=/", "shop.example", Now);
+    jar.store("b=1; domain=.shop.example; path=/", "www.shop.example", Now);
+    EXPECT_EQ(GetParam().cookie, jar.cookieHeader(GetParam().host, "/", Now));
 }
+
+const DomainMatch domainMatches[] = {
+    {"TheSettingHost", "shop.example", "a=1"},
+    {"AHostBelowIt", "www.shop.example", "a=1; b=1"},
+    {"AHostBelowItInCapitals", "WWW.Shop.Example", "a=1; b=1"},
+    {"AHostTwoLevelsBelowIt", "img.www.shop.example", "a=1; b=1"},
+    {"NotAHostWhoseLabelMerelyEndsWithIt", "notshop.example", ""},
+    {"NotAHostThatGoesOnAfterIt", "shop.example.evil", ""},
+    {"NotItsParent", "example", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Hosts, CookieDomain, ::testing::ValuesIn(domainMatches),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(CookieJar, SecureCookieIsNeverSent)
 {
