@@ -138,6 +138,55 @@ TEST(HttpClientFailure, DeadlineCutsLongerReadTimeout)
     EXPECT_LT(since(start), 1000ms);
 }
 
+struct InterruptedRedirect {
+    std::string name;
+    bool abort;  // else the deadline passes
+    int redirectMaximum;
+    std::string failure;
+};
+
+void PrintTo(const InterruptedRedirect& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class InterruptedRedirectBody : public ::testing::TestWithParam<InterruptedRedirect> {};
+
+// The body of a redirect is read only to be thrown away, and a failure to read it is no failure of
+// the operation; an interruption is, whether or not the redirect limit is reached with it.
+TEST_P(InterruptedRedirectBody, FailsTheOperationWithoutAFurtherRequest)
+{
+    const InterruptedRedirect& row = GetParam();
+    tamsel::net::testing::MemoryPeer peer;
+    std::atomic<bool> abort{false};
+    HttpClient client(tamsel::net::testing::noSuchHost, peer.connector());
+    peer.scripts.push_back({MemoryTransport::data("HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 10\r\n\r\nabc"),
+                            MemoryTransport::then([&] {
+                                if (row.abort)
+                                    abort = true;
+                                else
+                                    client.setDeadline(Clock::now());
+                            }),
+                            MemoryTransport::silence()});
+    peer.scripts.push_back({MemoryTransport::data("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nlate")});
+    client.HandleRedirects = true;
+    client.RedirectMaximum = row.redirectMaximum;
+    client.ReadTimeout = 60000;
+    client.setAbortFlag(&abort);
+    EXPECT_EQ(row.failure, failureOf(client, "http://127.0.0.1/a"));
+    EXPECT_EQ(std::vector<std::string>{"127.0.0.1:80"}, peer.connectedTo);
+}
+
+const InterruptedRedirect interruptedRedirects[] = {
+    {"AbortAtTheRedirectLimit", true, 1, "Operation aborted"},
+    {"AbortBelowTheRedirectLimit", true, 15, "Operation aborted"},
+    {"DeadlineAtTheRedirectLimit", false, 1, "Read Timeout"},
+    {"DeadlineBelowTheRedirectLimit", false, 15, "Read Timeout"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Interruptions, InterruptedRedirectBody, ::testing::ValuesIn(interruptedRedirects),
+                         [](const auto& info) { return info.param.name; });
+
 TEST(HttpClientFailure, PeerThatNeverReadsEndsWriteWithTimeout)
 {
     ScriptedServer server;
