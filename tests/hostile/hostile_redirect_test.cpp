@@ -23,22 +23,6 @@ const std::string Final = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
 
 }  // namespace
 
-TEST(HostileRedirect, EndlessLoopEndsAfterFifteenRequestsWithEmptyText)
-{
-    ScriptedServer server;
-    std::vector<ScriptedServer::Step> loop;
-    for (int i = 0; i < 20; ++i) {
-        loop.push_back(ScriptedServer::receive());
-        loop.push_back(ScriptedServer::send(redirectTo("Location: /dir/a.htm\r\n")));
-    }
-    server.addConnection(std::move(loop));
-    const Outcome outcome = fetch(server.url("/dir/a.htm"));
-    EXPECT_FALSE(outcome.failed) << outcome.failure;
-    EXPECT_EQ("", outcome.output);
-    EXPECT_TRUE(server.waitForRequests(15));
-    EXPECT_EQ(15u, server.requests().size());
-}
-
 TEST(HostileRedirect, FirstOfTwoLocationsIsFollowed)
 {
     ScriptedServer server;

@@ -68,36 +68,6 @@ TEST(ConnectionReadLine, PartialLineThenCloseGivesEmptyLineThenClosedFailure)
     EXPECT_EQ("Connection Closed Gracefully.", failureOf([&] { peer.connection.readLine(); }));
 }
 
-TEST(ConnectionReadLine, CloseBeforeAnythingFails)
-{
-    ScriptedConnection peer({MemoryTransport::closed()});
-    EXPECT_EQ("Connection Closed Gracefully.", failureOf([&] { peer.connection.readLine(); }));
-}
-
-TEST(ConnectionReadLine, SilenceFailsWithReadTimeout)
-{
-    ScriptedConnection peer({MemoryTransport::data("a"), MemoryTransport::silence()});
-    EXPECT_EQ("Read Timeout", failureOf([&] { peer.connection.readLine(); }));
-}
-
-TEST(ConnectionReadExact, KeepsEveryByteThatCameBeforeClose)
-{
-    ScriptedConnection peer({MemoryTransport::data("abc"), MemoryTransport::data("de"), MemoryTransport::closed()});
-    std::string text;
-    BodySink sink(text);
-    EXPECT_FALSE(peer.connection.readExact(10, sink));
-    EXPECT_EQ("abcde", text);
-}
-
-TEST(ConnectionReadExact, KeepsEveryByteThatCameBeforeTimeout)
-{
-    ScriptedConnection peer({MemoryTransport::data("abc"), MemoryTransport::silence()});
-    std::string text;
-    BodySink sink(text);
-    EXPECT_EQ("Read Timeout", failureOf([&] { peer.connection.readExact(10, sink); }));
-    EXPECT_EQ("abc", text);
-}
-
 TEST(ConnectionReadExact, LeavesTheRestBuffered)
 {
     ScriptedConnection peer({MemoryTransport::data("abcdef\n")});

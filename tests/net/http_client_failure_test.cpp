@@ -44,18 +44,6 @@ TEST(HttpClientFailure, ConnectToUnansweringListenerTimesOut)
     EXPECT_LT(since(start), 1000ms);
 }
 
-TEST(HttpClientFailure, RefusedConnectIsSocketError)
-{
-    int port = 0;
-    {
-        ScriptedServer closedSoon;
-        port = closedSoon.port();
-    }
-    HttpClient client;
-    client.ReadTimeout = 300;
-    EXPECT_EQ("Socket Error # 10061\r\nConnection refused.", failureOf(client, "http://127.0.0.1:" + std::to_string(port) + "/"));
-}
-
 TEST(HttpClientFailure, UnknownHostFailsInResolution)
 {
     tamsel::net::testing::MemoryPeer peer;
