@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 using namespace tamsel::testing;
-using namespace std::chrono_literals;
 using tamsel::net::BodyTooLarge;
 using tamsel::net::MaxBodySize;
 using namespace std::string_literals;
@@ -40,9 +39,6 @@ std::string manyHeaderLines(int count)
     return lines;
 }
 
-// Well past the read timeout, well short of the 2 s a status failure gives its body.
-constexpr auto Bound = 1500ms;
-
 class HostileAnswerTest : public ::testing::TestWithParam<HostileAnswer> {};
 
 TEST_P(HostileAnswerTest, EndsAsDefinedWithinItsTimeLimit)
@@ -58,7 +54,7 @@ TEST_P(HostileAnswerTest, EndsAsDefinedWithinItsTimeLimit)
     EXPECT_EQ(!row.failure.empty(), outcome.failed);
     EXPECT_EQ(row.statusCode, outcome.statusCode);
     EXPECT_EQ(row.output, outcome.output);
-    EXPECT_LT(outcome.elapsed, Bound);
+    EXPECT_LT(outcome.elapsed, HangBound);
     if (row.failure == "Read Timeout") {
         EXPECT_GE(outcome.elapsed, std::chrono::milliseconds(HostileReadTimeoutMs));
     }

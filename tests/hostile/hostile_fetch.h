@@ -11,6 +11,10 @@ namespace tamsel::testing {
 // Short waits keep the suite fast; every answer must end within a few of them.
 inline constexpr int HostileReadTimeoutMs = 300;
 
+// Catches a hang, never a slow machine: a wait that should not have happened shows in the outcome
+// itself (a read timeout, or a status failure's body waited for), so time only bounds the rest.
+inline constexpr auto HangBound = std::chrono::seconds(10);
+
 struct Outcome {
     std::string output;
     bool failed = false;
