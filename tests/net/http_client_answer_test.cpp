@@ -58,7 +58,7 @@ TEST(HttpClientAnswer, ResetFailsWithSocketError)
     ScriptedServer server;
     server.addConnection({ScriptedServer::receive(), ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nab"),
                           ScriptedServer::reset()});
-    const auto result = get(server.url(), 300);
+    const auto result = get(server.url(), 10000);
     // The reset may overtake the bytes before it; either way no byte is invented.
     EXPECT_EQ("Socket Error # 10054\r\nConnection reset by peer.", result.failure);
     EXPECT_TRUE(result.output == "" || result.output == "ab") << result.output;
@@ -82,9 +82,9 @@ TEST_P(StalledBodyTest, IsWaitedForItsFixedTimeAndNoLonger)
 }
 
 const StalledBody stalledBodies[] = {
-    {"RedirectBodyDespiteAShortReadTimeout", Redirect, 300, 4s, "final", ""},
+    {"RedirectBodyDespiteAShortReadTimeout", Redirect, 1000, 4s, "final", ""},
     {"RedirectBodyDespiteALongReadTimeout", Redirect, 10000, 4s, "final", ""},
-    {"ErrorPageDespiteAShortReadTimeout", NotFound, 300, 2s, "", "Read Timeout"},
+    {"ErrorPageDespiteAShortReadTimeout", NotFound, 1000, 2s, "", "Read Timeout"},
     {"ErrorPageDespiteALongReadTimeout", NotFound, 10000, 2s, "", "Read Timeout"},
 };
 
