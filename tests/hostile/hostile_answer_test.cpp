@@ -82,6 +82,7 @@ const HostileAnswer framing[] = {
      BodyTooLarge},
     {"FirstOfTwoLengthsCounts", ok("Content-Length: 3\r\nContent-Length: 6\r\n", "abcdef"), false, "abc", ""},
     {"SilenceBeforeTheStatusLineTimesOut", "", true, "", "Read Timeout"},
+    {"SilenceInsideTheStatusLineTimesOut", "HTTP/1.1 2", true, "", "Read Timeout"},
     {"SilenceMidBodyTimesOutKeepingWhatCame", ok("Content-Length: 10\r\n", "half"), true, "half", "Read Timeout"},
     {"NoContentAnnouncingChunkedIsNotWaitedFor", "HTTP/1.1 204 No Content\r\nTransfer-Encoding: chunked\r\n\r\n",
      true, "", ""},
