@@ -11,9 +11,6 @@ namespace tamsel::net {
 
 namespace {
 
-// Ten thousand years: far enough, and never past what a time_t and a date text can hold.
-constexpr std::int64_t LongestMaxAge = std::int64_t{10000} * 366 * 24 * 3600;
-
 Cookie parseCookie(const std::string& headerValue, std::time_t now)
 {
     std::vector<std::string_view> parts;
@@ -53,8 +50,11 @@ Cookie parseCookie(const std::string& headerValue, std::time_t now)
             cookie.maxAge = parseDecimal(value).value_or(-1);
         }
     }
-    if (cookie.expires.empty() && cookie.maxAge >= 0)
-        cookie.expires = formatInternetDate(now + std::min(cookie.maxAge, LongestMaxAge));
+    if (cookie.expires.empty() && cookie.maxAge >= 0) {
+        // Capped where the date text still reads back: one that does not would delete the cookie.
+        const std::time_t expiry = cookie.maxAge < LatestInternetDate - now ? now + cookie.maxAge : LatestInternetDate;
+        cookie.expires = formatInternetDate(expiry);
+    }
     return cookie;
 }
 
@@ -70,14 +70,16 @@ bool mayStore(const std::string& domain, const std::string& host)
     return dot != std::string::npos && domain == host.substr(dot);
 }
 
-// Whether cookies of `domain` go to `host`: the host itself, or a domain with a leading dot
-// that ends the host's name.
+// Whether cookies of `domain` go to `host`: the domain, in any case, ends the host's name and
+// begins a label of it, so "shop.example" goes to "www.shop.example" but not to "notshop.example"
+// or "shop.example.evil".
 bool domainMatches(const std::string& domain, const std::string& host)
 {
-    if (equalsIgnoreCase(domain, host))
-        return true;
-    return domain.size() > 1 && domain.front() == '.' && host.size() > domain.size() &&
-           equalsIgnoreCase(std::string_view(host).substr(host.size() - domain.size()), domain);
+    if (domain.empty() || domain == "." || domain.size() > host.size())
+        return false;
+    const std::size_t start = host.size() - domain.size();
+    return equalsIgnoreCase(std::string_view(host).substr(start), domain) &&
+           (start == 0 || domain.front() == '.' || host[start - 1] == '.');
 }
 
 }  // namespace
@@ -113,8 +115,9 @@ void CookieJar::deleteExpired(std::time_t now)
         std::erase_if(group.cookies, [&](const Cookie& cookie) {
             if (cookie.expires.empty())
                 return false;
+            // A server deletes a cookie by giving it an expiry of now ("Max-Age=0").
             const auto expiry = parseInternetDate(cookie.expires);
-            return !expiry || *expiry < now;
+            return !expiry || *expiry <= now;
         });
     }
 }

@@ -28,7 +28,8 @@ public:
     void store(const std::string& headerValue, const std::string& host, std::time_t now);
 
     // The "Cookie" value for a request to `host` and the directory `path`; empty when no cookie
-    // goes. Expired cookies are deleted first. Secure cookies never go: there is no TLS here.
+    // goes. Cookies expiring at or before `now` are deleted first. Secure cookies never go: there
+    // is no TLS here.
     std::string cookieHeader(const std::string& host, const std::string& path, std::time_t now);
 
 private:

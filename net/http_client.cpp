@@ -89,6 +89,23 @@ std::size_t chunkSize(const std::string& line)
     return static_cast<std::size_t>(size);
 }
 
+// Gives the connection a read timeout of its own for one body, and the client's back however the
+// read ends.
+class BodyTimeout {
+public:
+    BodyTimeout(Connection& connection, int ms, int clientMs) : connection_(connection), clientMs_(clientMs)
+    {
+        connection_.setReadTimeout(ms);
+    }
+    ~BodyTimeout() { connection_.setReadTimeout(clientMs_); }
+    BodyTimeout(const BodyTimeout&) = delete;
+    BodyTimeout& operator=(const BodyTimeout&) = delete;
+
+private:
+    Connection& connection_;
+    int clientMs_;
+};
+
 // Interim answers, 204 and 304 never carry a body, whatever their head announces: waiting for one
 // would only run into the read timeout, and bytes after the head belong to the next answer.
 bool hasBody(int statusCode)
@@ -344,29 +361,25 @@ void HttpClient::discardRedirectBody()
         return;
     std::string discarded;
     BodySink sink(discarded);
-    connection_.setReadTimeout(RedirectBodyTimeoutMs);
+    const BodyTimeout timeout(connection_, RedirectBodyTimeoutMs, ReadTimeout);
     try {
         readBody(sink);
+    } catch (const InterruptedError&) {
+        throw;
     } catch (const HttpError&) {
         // What is left of a body that could not be read would pass for the next answer.
         connection_.disconnect();
     }
-    connection_.setReadTimeout(ReadTimeout);
 }
 
 void HttpClient::failOnStatus()
 {
     std::string errorBody;
-    BodySink sink(errorBody);
-    connection_.setReadTimeout(StatusBodyTimeoutMs);
-    try {
-        if (hasBody(head_.statusCode()))
-            readBody(sink);
-    } catch (...) {
-        connection_.setReadTimeout(ReadTimeout);
-        throw;
+    if (hasBody(head_.statusCode())) {
+        BodySink sink(errorBody);
+        const BodyTimeout timeout(connection_, StatusBodyTimeoutMs, ReadTimeout);
+        readBody(sink);
     }
-    connection_.setReadTimeout(ReadTimeout);
     throw HttpStatusError(head_.statusCode(), head_.statusLine, std::move(errorBody));
 }
 

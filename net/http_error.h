@@ -23,6 +23,13 @@ private:
     std::string errorText_;
 };
 
+// The operation was ended from outside, by its abort flag ("Operation aborted") or its deadline
+// ("Read Timeout"): whatever the client was doing then, the operation fails.
+class InterruptedError : public HttpError {
+public:
+    using HttpError::HttpError;
+};
+
 // The peer closed the connection while more was expected: "Connection Closed Gracefully.".
 class ConnectionClosedError : public HttpError {
 public:

@@ -12,6 +12,9 @@ namespace tamsel::net {
 // taken as UTC) in seconds since the epoch; nothing when the text is not such a date.
 std::optional<std::time_t> parseInternetDate(std::string_view text);
 
+// The last second whose date text reads back: a year has four digits at most.
+inline constexpr std::time_t LatestInternetDate = 253402300799;  // Fri, 31 Dec 9999 23:59:59 GMT
+
 // "Sun, 06 Nov 1994 08:49:37 GMT".
 std::string formatInternetDate(std::time_t utc);
 

@@ -9,7 +9,7 @@ namespace tamsel::net {
 void Interruption::checkAbort() const
 {
     if (abort_ && abort_->load())
-        throw HttpError("Operation aborted");
+        throw InterruptedError("Operation aborted");
 }
 
 SlicedWait::SlicedWait(const Interruption& interruption, int limitMs, std::string timeoutMessage)
@@ -28,7 +28,7 @@ std::chrono::milliseconds SlicedWait::nextSlice() const
     std::chrono::nanoseconds left = SliceLength;
     if (deadlineFirst) {
         if (now >= *deadline)
-            throw HttpError("Read Timeout");
+            throw InterruptedError("Read Timeout");
         left = *deadline - now;
     } else if (limit_) {
         if (now >= *limit_)

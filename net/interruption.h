@@ -16,7 +16,7 @@ public:
     void setDeadline(Clock::time_point deadline) { deadline_ = deadline; }
     void setAbortFlag(const std::atomic<bool>* abort) { abort_ = abort; }
 
-    // Fails with "Operation aborted" once the flag is set.
+    // Fails with an InterruptedError, "Operation aborted", once the flag is set.
     void checkAbort() const;
     const std::optional<Clock::time_point>& deadline() const { return deadline_; }
 
@@ -27,7 +27,7 @@ private:
 
 // One wait with a limit in milliseconds (0 or less: none), cut into slices of at most 125 ms.
 // Each slice first checks the abort flag, then the limits: the wait's own limit fails with its
-// message, the operation's deadline with "Read Timeout".
+// message, the operation's deadline with an InterruptedError, "Read Timeout".
 class SlicedWait {
 public:
     static constexpr std::chrono::milliseconds SliceLength{125};

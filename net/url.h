@@ -28,10 +28,10 @@ std::string resolvePath(const std::string& path, const std::string& base);
 // against the one before; user names and passwords are never kept.
 class RequestTarget {
 public:
-    // Merges a new URL in. Fails with an empty message when a protocol other than http and https
-    // needs its default port, and with "Invalid character in URL." when the URL holds a control
-    // character other than a tab (a redirect's Location is the server's text); the target then
-    // stays as it was.
+    // Merges a new URL in. A URL holding a control character other than a tab (a redirect's
+    // Location is the server's text) fails with "Invalid character in URL." and changes nothing.
+    // A protocol other than http and https that needs its default port fails with an empty
+    // message once the rest of the URL is merged in; only the port stays as it was.
     void merge(const std::string& url);
 
     const std::string& protocol() const { return protocol_; }

@@ -13,9 +13,6 @@ using namespace tamsel::net;
 using tamsel::fuzz::FuzzInput;
 using tamsel::fuzz::require;
 
-// Jan 1970 to the year 9999: the dates a cookie can carry.
-constexpr std::time_t LatestDate = 253402300799;
-
 bool hasLineBreak(const std::string& text)
 {
     return text.find_first_of("\r\n") != std::string::npos;
@@ -43,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t lf = values.find('\n', from);
         const std::string value = values.substr(from, lf == std::string::npos ? std::string::npos : lf - from);
         jar.store(value, texts[0], now);
-        if (const auto date = parseInternetDate(value); date && *date >= 0 && *date <= LatestDate)
+        if (const auto date = parseInternetDate(value); date && *date >= 0 && *date <= LatestInternetDate)
             require(parseInternetDate(formatInternetDate(*date)) == date);
         if (lf == std::string::npos)
             break;

@@ -8,11 +8,8 @@
 #include <unistd.h>
 
 using namespace tamsel::testing;
-using namespace std::chrono_literals;
 
 namespace {
-
-constexpr auto Bound = 1500ms;
 
 std::string redirectTo(const std::string& locationLines)
 {
@@ -22,22 +19,6 @@ std::string redirectTo(const std::string& locationLines)
 const std::string Final = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
 
 }  // namespace
-
-TEST(HostileRedirect, EndlessLoopEndsAfterFifteenRequestsWithEmptyText)
-{
-    ScriptedServer server;
-    std::vector<ScriptedServer::Step> loop;
-    for (int i = 0; i < 20; ++i) {
-        loop.push_back(ScriptedServer::receive());
-        loop.push_back(ScriptedServer::send(redirectTo("Location: /dir/a.htm\r\n")));
-    }
-    server.addConnection(std::move(loop));
-    const Outcome outcome = fetch(server.url("/dir/a.htm"));
-    EXPECT_FALSE(outcome.failed) << outcome.failure;
-    EXPECT_EQ("", outcome.output);
-    EXPECT_TRUE(server.waitForRequests(15));
-    EXPECT_EQ(15u, server.requests().size());
-}
 
 TEST(HostileRedirect, FirstOfTwoLocationsIsFollowed)
 {
@@ -89,7 +70,7 @@ TEST_P(HostileRedirectProtocol, FailsBeforeAnyFurtherRequest)
     EXPECT_EQ(GetParam().failure, outcome.failure);
     EXPECT_EQ("", outcome.output);
     EXPECT_EQ(1u, server.requests().size());
-    EXPECT_LT(outcome.elapsed, Bound);
+    EXPECT_LT(outcome.elapsed, HangBound);
 }
 
 const ForeignLocation foreignLocations[] = {
@@ -117,5 +98,5 @@ TEST(HostileConnection, PortNobodyListensOnIsRefusedAtOnce)
     const Outcome outcome = fetch("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
     ::close(fd);
     EXPECT_EQ("Socket Error # 10061\r\nConnection refused.", outcome.failure);
-    EXPECT_LT(outcome.elapsed, Bound);
+    EXPECT_LT(outcome.elapsed, HangBound);
 }

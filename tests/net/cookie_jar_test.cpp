@@ -6,6 +6,7 @@
 
 using tamsel::net::CookieJar;
 using tamsel::net::formatInternetDate;
+using tamsel::net::LatestInternetDate;
 using tamsel::net::parseInternetDate;
 
 namespace {
@@ -41,15 +42,40 @@ TEST(CookieJar, DottedHostTakesOnlyItsOwnAddress)
     EXPECT_EQ("a=1", jar.cookieHeader("127.0.0.1", "/", Now));
 }
 
-TEST(CookieJar, DomainMustEndTheHostNotJustOccurInIt)
+struct DomainMatch {
+    std::string name;
+    std::string host;
+    std::string cookie;  // the "Cookie" value for that host
+};
+
+void PrintTo(const DomainMatch& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class CookieDomain : public ::testing::TestWithParam<DomainMatch> {};
+
+// "a" has no Domain attribute and so the domain of the host that set it; "b" names the parent.
+TEST_P(CookieDomain, CookieGoesWhereItsDomainEndsTheHostOnALabel)
 {
     CookieJar jar;
-    jar.store("a=1; path=/", "shop.com", Now);
-    jar.store("b=1; domain=.shop.com; path=/", "www.shop.com", Now);
-    EXPECT_EQ("", jar.cookieHeader("shop.com.evil.net", "/", Now));
-    EXPECT_EQ("", jar.cookieHeader("notshop.com", "/", Now));
-    EXPECT_EQ("b=1", jar.cookieHeader("x.SHOP.com", "/", Now));
+    jar.store("a=1; path=/", "shop.example", Now);
+    jar.store("b=1; domain=.shop.example; path=/", "www.shop.example", Now);
+    EXPECT_EQ(GetParam().cookie, jar.cookieHeader(GetParam().host, "/", Now));
 }
+
+const DomainMatch domainMatches[] = {
+    {"TheSettingHost", "shop.example", "a=1"},
+    {"AHostBelowIt", "www.shop.example", "a=1; b=1"},
+    {"AHostBelowItInCapitals", "WWW.Shop.Example", "a=1; b=1"},
+    {"AHostTwoLevelsBelowIt", "img.www.shop.example", "a=1; b=1"},
+    {"NotAHostWhoseLabelMerelyEndsWithIt", "notshop.example", ""},
+    {"NotAHostThatGoesOnAfterIt", "shop.example.evil", ""},
+    {"NotItsParent", "example", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Hosts, CookieDomain, ::testing::ValuesIn(domainMatches),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(CookieJar, SecureCookieIsNeverSent)
 {
@@ -79,17 +105,46 @@ TEST(CookieJar, SameNameReplacesInPlaceAndEmptyValueIsNotSent)
     EXPECT_EQ("A=3", jar.cookieHeader("h.example", "/", Now));
 }
 
-TEST(CookieJar, ExpiredAndUnreadableDatesAreDeleted)
+struct Expiry {
+    std::string name;
+    std::string attributes;  // after "a=1; path=/; "
+    std::time_t askedAt;     // when the next request goes
+    bool sent;
+};
+
+void PrintTo(const Expiry& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class CookieExpiry : public ::testing::TestWithParam<Expiry> {};
+
+TEST_P(CookieExpiry, CookieGoesOnlyBeforeItsExpiry)
 {
     CookieJar jar;
-    jar.store("old=1; path=/; expires=Sun, 06 Nov 1994 08:49:37 GMT", "h.example", Now);
-    jar.store("bad=1; path=/; expires=someday", "h.example", Now);
-    jar.store("new=1; path=/; expires=Fri, 01-Jan-38 00:00:00 GMT", "h.example", Now);
-    jar.store("gone=1; path=/; max-age=0", "h.example", Now);
-    jar.store("kept=1; path=/; max-age=60", "h.example", Now);
-    EXPECT_EQ("kept=1; new=1", jar.cookieHeader("h.example", "/", Now + 1));
-    EXPECT_EQ("new=1", jar.cookieHeader("h.example", "/", Now + 61));
+    jar.store("a=1; path=/; " + GetParam().attributes, "h.example", Now);
+    EXPECT_EQ(GetParam().sent ? "a=1" : "", jar.cookieHeader("h.example", "/", GetParam().askedAt));
 }
+
+const Expiry expiries[] = {
+    {"MaxAgeZeroDeletesAtOnce", "max-age=0", Now, false},
+    {"ExpiryOfThisSecondDeletesAtOnce", "expires=" + formatInternetDate(Now), Now, false},
+    {"ExpiryOfTheNextSecondKeepsItThisSecond", "expires=" + formatInternetDate(Now + 1), Now, true},
+    {"MaxAgeSixtyKeepsItFiftyNineSeconds", "max-age=60", Now + 59, true},
+    {"MaxAgeSixtyDeletesItAtSixtySeconds", "max-age=60", Now + 60, false},
+    {"PastDateDeletes", "expires=Sun, 06 Nov 1994 08:49:37 GMT", Now, false},
+    {"UnreadableDateDeletes", "expires=someday", Now, false},
+    {"YearThirtyEightIsTwentyThirtyEight", "expires=Fri, 01-Jan-38 00:00:00 GMT", Now + 61, true},
+    {"ExpiresOutranksMaxAge", "expires=Sun, 06 Nov 1994 08:49:37 GMT; max-age=60", Now, false},
+    {"NegativeMaxAgeKeepsItForTheJarsLife", "max-age=-1", Now + 1000000000, true},
+    {"HugeMaxAgeKeepsItUntilTheLastReadableDate", "max-age=999999999999", LatestInternetDate - 1, true},
+    {"HugeMaxAgeDeletesItAtTheLastReadableDate", "max-age=999999999999", LatestInternetDate, false},
+    {"MaxAgeReachingJustPastTheLastReadableDateIsCapped", "max-age=" + std::to_string(LatestInternetDate - Now + 1),
+     LatestInternetDate - 1, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Dates, CookieExpiry, ::testing::ValuesIn(expiries),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(InternetDate, ReadsCommonFormsAndZones)
 {
@@ -103,4 +158,12 @@ TEST(InternetDate, ReadsCommonFormsAndZones)
     EXPECT_FALSE(parseInternetDate("31 Feb 2020 00:00:00 GMT"));
     EXPECT_FALSE(parseInternetDate("tomorrow"));
     EXPECT_EQ("Sun, 06 Nov 1994 08:49:37 GMT", formatInternetDate(expected));
+}
+
+TEST(InternetDate, LastReadableDateReadsBackAndTheSecondAfterItDoesNot)
+{
+    EXPECT_EQ("Fri, 31 Dec 9999 23:59:59 GMT", formatInternetDate(LatestInternetDate));
+    EXPECT_EQ(LatestInternetDate, parseInternetDate(formatInternetDate(LatestInternetDate)));
+    EXPECT_EQ("Sat, 01 Jan 10000 00:00:00 GMT", formatInternetDate(LatestInternetDate + 1));
+    EXPECT_EQ(std::nullopt, parseInternetDate(formatInternetDate(LatestInternetDate + 1)));
 }

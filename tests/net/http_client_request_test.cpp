@@ -1,10 +1,13 @@
 // The exact bytes a client puts on the wire.
 #include "http_client.h"
+#include "memory_peer.h"
 #include "scripted_server.h"
 
 #include <gtest/gtest.h>
 
 using namespace tamsel::net;
+using tamsel::net::testing::MemoryPeer;
+using tamsel::net::testing::noSuchHost;
 using tamsel::testing::ScriptedServer;
 
 namespace {
@@ -99,16 +102,60 @@ TEST(HttpClientRequest, FailedPostStillRestoresVersion)
     EXPECT_EQ(HttpVersion::pv1_1, client.ProtocolVersion);
 }
 
-TEST(HttpClientRequest, LongHeaderIsFoldedAfterBlank)
+std::string run(char c, std::size_t count)
 {
-    ScriptedServer server;
-    server.addConnection({ScriptedServer::receive(), ScriptedServer::send(Okay)});
-    HttpClient client;
-    client.UserAgent = std::string(1000, 'a') + " " + std::string(100, 'b');
-    client.ReadTimeout = 2000;
-    std::string output;
-    client.Get(server.url("/"), output);
-    ASSERT_EQ(1u, server.requests().size());
-    EXPECT_NE(std::string::npos,
-              server.requests()[0].find("User-Agent: " + std::string(1000, 'a') + "\r\n " + std::string(100, 'b') + "\r\n"));
+    return std::string(count, c);
 }
+
+struct Folding {
+    std::string name;
+    std::string userAgent;
+    std::string header;  // as sent, from "User-Agent:" to its last line's end
+};
+
+void PrintTo(const Folding& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class HeaderFolding : public ::testing::TestWithParam<Folding> {};
+
+// "User-Agent: " takes twelve of the 1024 characters a line may have.
+TEST_P(HeaderFolding, LongLineIsBrokenAfterBlanksTabsAndCommasOutsideQuotes)
+{
+    MemoryPeer peer;
+    peer.scripts.push_back({MemoryTransport::data(Okay)});
+    HttpClient client(noSuchHost, peer.connector());
+    client.UserAgent = GetParam().userAgent;
+    std::string output;
+    client.Get("http://127.0.0.1/", output);
+    const std::string& sent = *peer.written;
+    const std::size_t at = sent.find("User-Agent:");
+    ASSERT_NE(std::string::npos, at);
+    EXPECT_EQ(GetParam().header, sent.substr(at, sent.find("\r\n\r\n") - at));
+}
+
+const Folding foldings[] = {
+    {"LineOfTheLimitStaysWhole", run('a', 500) + " " + run('b', 511), "User-Agent: " + run('a', 500) + " " + run('b', 511)},
+    {"LineOneOverTheLimitIsFolded", run('a', 500) + " " + run('b', 512),
+     "User-Agent: " + run('a', 500) + "\r\n " + run('b', 512)},
+    {"AtTheLastBlankThatFits", run('a', 1000) + " " + run('b', 100),
+     "User-Agent: " + run('a', 1000) + "\r\n " + run('b', 100)},
+    {"AtATab", run('a', 1000) + "\t" + run('b', 100), "User-Agent: " + run('a', 1000) + "\r\n " + run('b', 100)},
+    {"AfterACommaThatStays", run('a', 1000) + "," + run('b', 100),
+     "User-Agent: " + run('a', 1000) + ",\r\n " + run('b', 100)},
+    {"DroppingBlanksAndCommasRightAfterTheBreak", run('a', 1011) + ", ," + run('b', 100),
+     "User-Agent: " + run('a', 1011) + ",\r\n " + run('b', 100)},
+    {"NotAtABlankInsideQuotes", run('a', 900) + " \"" + run('q', 50) + " " + run('q', 100) + "\" " + run('b', 100),
+     "User-Agent: " + run('a', 900) + "\r\n \"" + run('q', 50) + " " + run('q', 100) + "\" " + run('b', 100)},
+    {"NotAtACommaInsideQuotes", run('a', 900) + " \"" + run('q', 50) + "," + run('q', 100) + "\" " + run('b', 100),
+     "User-Agent: " + run('a', 900) + "\r\n \"" + run('q', 50) + "," + run('q', 100) + "\" " + run('b', 100)},
+    {"RightAfterTheNameWhenTheValueHasNoBlank", run('a', 1100), "User-Agent:\r\n " + run('a', 1100)},
+    {"AtTheFirstPointPastTheLimitWhenNoneFits", run('a', 1100) + " " + run('b', 10),
+     "User-Agent:\r\n " + run('a', 1100) + "\r\n " + run('b', 10)},
+    {"TwiceWhenTheRestIsStillTooLong", run('a', 1000) + " " + run('b', 1020) + " " + run('c', 10),
+     "User-Agent: " + run('a', 1000) + "\r\n " + run('b', 1020) + "\r\n " + run('c', 10)},
+};
+
+INSTANTIATE_TEST_SUITE_P(Folds, HeaderFolding, ::testing::ValuesIn(foldings),
+                         [](const auto& info) { return info.param.name; });

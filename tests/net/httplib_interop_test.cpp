@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <mutex>
 #include <thread>
+#include <vector>
 
 using namespace tamsel::net;
 
@@ -24,10 +26,12 @@ public:
                 return sink.write(piece.data(), piece.size());
             });
         });
-        server_.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
+        server_.Get("/moved", [this](const httplib::Request& request, httplib::Response& response) {
+            noteClientPort(request);
             response.set_redirect("/target?from=moved");
         });
-        server_.Get("/target", [](const httplib::Request& request, httplib::Response& response) {
+        server_.Get("/target", [this](const httplib::Request& request, httplib::Response& response) {
+            noteClientPort(request);
             response.set_content("arrived " + request.get_param_value("from"), "text/plain");
         });
         server_.Post("/form", [](const httplib::Request& request, httplib::Response& response) {
@@ -43,8 +47,22 @@ public:
         thread_.join();
     }
     std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+    // The client's port of each request so far: one connection gives one port.
+    std::vector<int> clientPorts() const
+    {
+        std::lock_guard guard(mutex_);
+        return clientPorts_;
+    }
 
 private:
+    void noteClientPort(const httplib::Request& request)
+    {
+        std::lock_guard guard(mutex_);
+        clientPorts_.push_back(request.remote_port);
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<int> clientPorts_;
     httplib::Server server_;
     int port_ = 0;
     std::thread thread_;
@@ -71,6 +89,9 @@ TEST(HttplibInterop, RedirectIsFollowedOnKeptConnection)
     std::string output;
     client.Get(server.url("/moved"), output);
     EXPECT_EQ("arrived moved", output);
+    const std::vector<int> ports = server.clientPorts();
+    ASSERT_EQ(2u, ports.size());
+    EXPECT_EQ(ports[0], ports[1]);
 }
 
 TEST(HttplibInterop, FormPostIsUnderstood)

@@ -117,15 +117,35 @@ TEST(RequestTarget, DefaultPortFollowsProtocol)
     EXPECT_EQ("80", target.port());
 }
 
-TEST(RequestTarget, UnknownProtocolFailsWithEmptyMessage)
+TEST(RequestTarget, UnknownProtocolFailsWithEmptyMessageAfterTakingAllButThePort)
 {
     RequestTarget target;
+    target.merge("http://a/x");
     try {
-        target.merge("ftp://a/x");
+        target.merge("ftp://b/y");
         FAIL() << "merge succeeded";
     } catch (const tamsel::net::HttpError& error) {
         EXPECT_EQ(std::string(), error.what());
     }
+    EXPECT_EQ("ftp", target.protocol());
+    EXPECT_EQ("b", target.host());
+    EXPECT_EQ("80", target.port());
+    EXPECT_EQ("/y", target.resource());
+}
+
+TEST(RequestTarget, ControlCharacterFailsLeavingTheTargetAsItWas)
+{
+    RequestTarget target;
+    target.merge("http://a:8080/x.htm");
+    try {
+        target.merge("http://b/y\r\nX: 1");
+        FAIL() << "merge succeeded";
+    } catch (const tamsel::net::HttpError& error) {
+        EXPECT_EQ(std::string("Invalid character in URL."), error.what());
+    }
+    EXPECT_EQ("http", target.protocol());
+    EXPECT_EQ("a:8080", target.hostHeader());
+    EXPECT_EQ("/x.htm", target.resource());
 }
 
 TEST(RequestTarget, PortThatIsNoNumberFails)

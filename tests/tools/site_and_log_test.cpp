@@ -73,13 +73,19 @@ TEST(RequestLog, CountsEveryRequestAndLogsOneLineEach)
     EXPECT_EQ(sim.requests()[2].status, 404);
 }
 
-TEST(MarketSimulator, StartsOnceAndStopsWithoutStarting)
+TEST(MarketSimulator, StartsOnceAnswersUntilStoppedAndStopsWithoutStartingOrTwice)
 {
     MarketSimulator idle;
-    idle.stop();
+    EXPECT_NO_THROW(idle.stop());
     MarketSimulator sim;
-    EXPECT_GT(sim.start(), 0);
+    const int port = sim.start();
+    EXPECT_GT(port, 0);
     EXPECT_THROW(sim.start(), std::logic_error);
+    const auto before = httplib::Client("127.0.0.1", port).Get("/quorl/v.php");
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->status, 200);
     sim.stop();
-    sim.stop();
+    EXPECT_NO_THROW(sim.stop());
+    const auto after = httplib::Client("127.0.0.1", port).Get("/quorl/v.php");
+    EXPECT_EQ(after.error(), httplib::Error::Connection);
 }

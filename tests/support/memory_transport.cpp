@@ -30,6 +30,12 @@ ReadResult MemoryTransport::readSome(char* buffer, std::size_t capacity, std::ch
         script_.pop_front();
         throw SocketError(number);
     }
+    case Piece::Kind::Action: {
+        const std::function<void()> action = std::move(piece.action);
+        script_.pop_front();
+        action();
+        return {ReadStatus::TimedOut, 0};
+    }
     case Piece::Kind::Data:
         break;
     }
