@@ -171,7 +171,9 @@ std::unique_ptr<sql::Connection> openFile(const std::string& path)
     // FULL: a commit is on the disk before save() returns, so a stored run survives a power cut.
     connection->exec("PRAGMA synchronous = FULL");
     connection->exec("PRAGMA foreign_keys = ON");
-    Migrate(*connection);
+    // Only a file that needs a step takes the write lock: opening does not wait for a save.
+    if (version < SchemaVersion)
+        Migrate(*connection);
     noCheckpointOnClose(*connection, false);
     return connection;
 }
