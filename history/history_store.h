@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
-
 namespace tamsel::history {
 
 // Any failure of the history; what() says what failed, in Chinese, for people.
@@ -61,7 +59,8 @@ public:
     int remove(const std::vector<std::int64_t>& ids);
 
 private:
-    sqlite3* db_ = nullptr;
+    struct Db;  // the connection and its prepared statements
+    std::unique_ptr<Db> db_;
     std::string movedAside_;
 };
 

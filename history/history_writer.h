@@ -13,6 +13,8 @@
 
 namespace tamsel::history {
 
+class HistoryStore;
+
 // Writes to the history on a thread of its own, so that the window never waits on the disk.
 // Writes run in the order they were asked for; each reports back on the writer's thread.
 class HistoryWriter {
@@ -31,11 +33,15 @@ public:
     void remove(std::vector<std::int64_t> ids, Removed removed);
 
 private:
-    // Implementation's choice: a queue of jobs and the thread that runs them.
+    // Runs on the writer's thread with the store, or with null and why it could not be opened.
+    using Job = std::function<void(HistoryStore* store, const std::string& openError)>;
+    void post(Job job);
+    void run();
+
     std::string path_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::function<void()>> jobs_;
+    std::deque<Job> jobs_;
     bool ending_ = false;
     std::thread thread_;
 };

@@ -1,0 +1,412 @@
+#include "history_store.h"
+
+#include "record_codec.h"
+#include "schema.h"
+#include "sqlite_db.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace tamsel::history {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::system_clock;
+using Kind = sql::Transaction::Kind;
+
+// The codes the file keeps for the enumerations (see schema.cpp), by position.
+constexpr std::array Outcomes = {RunOutcome::Complete, RunOutcome::Incomplete, RunOutcome::Failed, RunOutcome::Stopped};
+constexpr std::array ProblemKinds = {RequestProblem::Kind::Failed, RequestProblem::Kind::NotListing};
+constexpr std::array Stages = {RunStage::SearchForm, RunStage::SalesOrder, RunStage::DefaultOrder};
+constexpr int SalesPass = 0;
+constexpr int DefaultPass = 1;
+
+template <typename E, std::size_t N>
+std::int64_t codeOf(const std::array<E, N>& codes, E value)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (codes[i] == value)
+            return static_cast<std::int64_t>(i);
+    throw std::logic_error("an enumerator without a code in the history file");
+}
+
+template <typename E, std::size_t N>
+E valueOf(const std::array<E, N>& codes, std::int64_t code)
+{
+    if (code < 0 || code >= static_cast<std::int64_t>(N))
+        throw HistoryError("历史记录文件中有无法识别的值（" + std::to_string(code) + "）");
+    return codes[static_cast<std::size_t>(code)];
+}
+
+std::int64_t nanoseconds(Clock::time_point time)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+}
+
+Clock::time_point timeAt(std::int64_t nanoseconds)
+{
+    return Clock::time_point(std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(nanoseconds)));
+}
+
+// Every failure of a public function says which one failed.
+template <typename Work>
+auto guarded(const char* what, Work&& work)
+{
+    try {
+        return work();
+    } catch (const HistoryError& error) {
+        throw HistoryError(std::string(what) + "：" + error.what());
+    }
+}
+
+const char* const SummaryColumns =
+    "id, seller_id, search_host, started, ended, outcome, item_count, demoted_outright, top_ten_demoted";
+
+std::string selectSummaries(const char* rest)
+{
+    return std::string("SELECT ") + SummaryColumns + " FROM run " + rest;
+}
+
+RunSummary summaryOf(const sql::Query& query)
+{
+    RunSummary summary;
+    summary.id = query.integer(0);
+    summary.sellerId = query.bytes(1);
+    summary.searchHost = query.bytes(2);
+    summary.started = timeAt(query.integer(3));
+    summary.ended = timeAt(query.integer(4));
+    summary.outcome = valueOf(Outcomes, query.integer(5));
+    summary.itemCount = static_cast<int>(query.integer(6));
+    summary.demotedOutright = static_cast<int>(query.integer(7));
+    summary.topTenDemoted = static_cast<int>(query.integer(8));
+    return summary;
+}
+
+void makeFolder(const std::string& path)
+{
+    const fs::path folder = fs::path(path).parent_path();
+    if (folder.empty())
+        return;
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        throw HistoryError("无法创建历史记录文件夹 " + folder.string() + "：" + error.message());
+}
+
+bool present(const std::string& path)
+{
+    std::error_code error;
+    return fs::symlink_status(path, error).type() != fs::file_type::not_found;
+}
+
+// Renames the damaged file and its -wal and -shm to "<path>.damaged-<time>..."; returns the name.
+std::string moveAside(const std::string& path)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = path + ".damaged-" + stamp;
+    std::string aside = base;
+    for (int n = 2; present(aside) || present(aside + "-wal") || present(aside + "-shm"); ++n)
+        aside = base + "-" + std::to_string(n);
+    // The file itself last: should a move fail, no fresh file starts beside a stale -wal, which
+    // SQLite would replay into it.
+    for (const char* suffix : {"-wal", "-shm", ""}) {
+        if (*suffix != '\0' && !present(path + suffix))
+            continue;
+        std::error_code error;
+        fs::rename(path + suffix, aside + suffix, error);
+        if (error)
+            throw HistoryError("历史记录文件 " + path + " 已损坏，且无法移到 " + aside + suffix + "：" + error.message());
+    }
+    return aside;
+}
+
+// What SQLite is never shown, as it would not leave it alone: a file that is no database (it
+// would empty the -wal beside it on closing), and a -wal beside an empty or missing file (it
+// would delete it as left over).
+bool plainlyDamaged(const std::string& path)
+{
+    char magic[16] = {};
+    std::ifstream file(path, std::ios::binary);
+    file.read(magic, sizeof magic);
+    if (file.gcount() == 0) {
+        std::error_code error;
+        const auto walSize = fs::file_size(path + "-wal", error);
+        return !error && walSize > 0;
+    }
+    return file.gcount() < static_cast<std::streamsize>(sizeof magic) ||
+           std::memcmp(magic, "SQLite format 3", sizeof magic) != 0;
+}
+
+void noCheckpointOnClose(sql::Connection& connection, bool on)
+{
+    sqlite3_db_config(connection.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, on ? 1 : 0, nullptr);
+}
+
+// Opens the file, finds out whether it is damaged or of a later version, then brings it to
+// the newest layout.
+std::unique_ptr<sql::Connection> openFile(const std::string& path)
+{
+    auto connection = std::make_unique<sql::Connection>(path);
+    // Until the file proves sound: closing must not checkpoint into it nor delete its -wal.
+    noCheckpointOnClose(*connection, true);
+    if (sqlite3_db_readonly(connection->get(), "main") == 1)
+        throw HistoryError("没有写入历史记录文件 " + path + " 的权限");
+    // The first reads: a damaged header or schema fails here.
+    const std::int64_t version = connection->pragmaInteger("PRAGMA user_version");
+    connection->pragmaInteger("SELECT count(*) FROM sqlite_schema");
+    // Before anything is written: a later program's file stays as it is.
+    CheckSchemaVersion(version);
+    // WAL: windows and the command line read while one of them writes.
+    connection->exec("PRAGMA journal_mode = WAL");
+    // FULL: a commit is on the disk before save() returns, so a stored run survives a power cut.
+    connection->exec("PRAGMA synchronous = FULL");
+    connection->exec("PRAGMA foreign_keys = ON");
+    // Only a file that needs a step takes the write lock: opening does not wait for a save.
+    if (version < SchemaVersion)
+        Migrate(*connection);
+    noCheckpointOnClose(*connection, false);
+    return connection;
+}
+
+}  // namespace
+
+struct HistoryStore::Db {
+    explicit Db(const std::string& path) : connection(openFile(path)) {}
+
+    std::unique_ptr<sql::Connection> connection;
+    sqlite3* db() const { return connection->get(); }
+
+    sql::Statement insertRun{db(),
+                             "INSERT INTO run (seller_id, search_host, started, ended, elapsed, outcome, stopped, "
+                             "internal_error, item_count, demoted_outright, top_ten_demoted) "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"};
+    sql::Statement insertProblem{db(),
+                                 "INSERT INTO problem (run_id, seq, kind, stage, page, message) "
+                                 "VALUES (?, ?, ?, ?, ?, ?)"};
+    sql::Statement insertPass{db(),
+                              "INSERT INTO pass (run_id, pass, pages_asked, listing_pages, items_handed_over, cut, "
+                              "records) VALUES (?, ?, ?, ?, ?, ?, ?)"};
+    sql::Statement listAll{db(), selectSummaries("ORDER BY id DESC LIMIT ?1")};
+    sql::Statement listSeller{db(), selectSummaries("WHERE seller_id = ?2 ORDER BY id DESC LIMIT ?1")};
+    sql::Statement previousJudged{
+        db(), selectSummaries("WHERE seller_id = (SELECT seller_id FROM run WHERE id = ?1) AND id < ?1 "
+                              "AND outcome IN (0, 1) ORDER BY id DESC LIMIT 1")};
+    sql::Statement loadRun{db(),
+                           "SELECT seller_id, search_host, started, ended, elapsed, outcome, stopped, internal_error, "
+                           "item_count, demoted_outright, top_ten_demoted FROM run WHERE id = ?"};
+    sql::Statement loadProblems{db(), "SELECT kind, stage, page, message FROM problem WHERE run_id = ? ORDER BY seq"};
+    sql::Statement loadPasses{db(),
+                              "SELECT pass, pages_asked, listing_pages, items_handed_over, cut, records FROM pass "
+                              "WHERE run_id = ?"};
+    sql::Statement deleteRun{db(), "DELETE FROM run WHERE id = ?"};
+};
+
+HistoryStore::HistoryStore(const std::string& path)
+{
+    const auto cannotOpen = [&path](const HistoryError& error) {
+        return HistoryError("无法打开历史记录 " + path + "：" + error.what());
+    };
+    makeFolder(path);
+    if (!plainlyDamaged(path)) {
+        try {
+            db_ = std::make_unique<Db>(path);
+            return;
+        } catch (const sql::Error& error) {
+            if (!error.damaged())
+                throw cannotOpen(error);
+        }
+    }
+    movedAside_ = moveAside(path);
+    try {
+        db_ = std::make_unique<Db>(path);
+    } catch (const sql::Error& error) {
+        throw cannotOpen(error);
+    }
+}
+
+HistoryStore::~HistoryStore() = default;
+
+std::int64_t HistoryStore::save(const StoredRun& run)
+{
+    return guarded("无法保存探测记录", [&] {
+        // Compressed before the write lock is taken, so that other writers wait less.
+        const std::string salesRecords = EncodeSalesOrder(run.salesOrder);
+        const std::string defaultRecords = EncodeDefaultOrder(run.defaultOrder);
+        const RunReport& report = run.report;
+
+        sql::Transaction transaction(*db_->connection, Kind::Write);
+        sql::Query(db_->insertRun)
+            .bind(1, report.sellerId)
+            .bind(2, report.searchHost)
+            .bind(3, nanoseconds(report.started))
+            .bind(4, nanoseconds(report.ended))
+            .bind(5, std::chrono::duration_cast<std::chrono::nanoseconds>(report.elapsed).count())
+            .bind(6, codeOf(Outcomes, report.outcome))
+            .bind(7, report.stopped)
+            .bind(8, report.internalError)
+            .bind(9, report.itemCount)
+            .bind(10, report.demotedOutright)
+            .bind(11, report.topTenDemoted)
+            .step();
+        const std::int64_t id = sqlite3_last_insert_rowid(db_->db());
+        std::int64_t seq = 0;
+        for (const RequestProblem& problem : report.problems) {
+            sql::Query(db_->insertProblem)
+                .bind(1, id)
+                .bind(2, seq++)
+                .bind(3, codeOf(ProblemKinds, problem.kind))
+                .bind(4, codeOf(Stages, problem.stage))
+                .bind(5, problem.page)
+                .bind(6, problem.message)
+                .step();
+        }
+        for (const auto& [pass, passReport, records] :
+             {std::tuple{SalesPass, &report.salesOrder, &salesRecords},
+              std::tuple{DefaultPass, &report.defaultOrder, &defaultRecords}}) {
+            sql::Query(db_->insertPass)
+                .bind(1, id)
+                .bind(2, pass)
+                .bind(3, passReport->pagesAsked)
+                .bind(4, passReport->listingPages)
+                .bind(5, passReport->itemsHandedOver)
+                .bind(6, passReport->cut)
+                .bind(7, *records)
+                .step();
+        }
+        transaction.commit();
+        return id;
+    });
+}
+
+std::vector<RunSummary> HistoryStore::list(const std::optional<std::string>& sellerId, int limit)
+{
+    return guarded("无法读取历史记录", [&] {
+        std::vector<RunSummary> runs;
+        if (limit <= 0)
+            return runs;  // SQLite would take a negative limit as none
+        sql::Query query(sellerId ? db_->listSeller : db_->listAll);
+        query.bind(1, limit);
+        if (sellerId)
+            query.bind(2, *sellerId);
+        while (query.step())
+            runs.push_back(summaryOf(query));
+        return runs;
+    });
+}
+
+std::optional<StoredRun> HistoryStore::load(std::int64_t id)
+{
+    return guarded("无法读取探测记录", [&]() -> std::optional<StoredRun> {
+        // One snapshot: a removal by another process cannot fall between the run and its passes.
+        sql::Transaction transaction(*db_->connection, Kind::Read);
+        StoredRun run;
+        run.id = id;
+        RunReport& report = run.report;
+        {
+            sql::Query query(db_->loadRun);
+            query.bind(1, id);
+            if (!query.step())
+                return std::nullopt;
+            report.sellerId = query.bytes(0);
+            report.searchHost = query.bytes(1);
+            report.started = timeAt(query.integer(2));
+            report.ended = timeAt(query.integer(3));
+            report.elapsed = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::nanoseconds(query.integer(4)));
+            report.outcome = valueOf(Outcomes, query.integer(5));
+            report.stopped = query.integer(6) != 0;
+            report.internalError = query.bytes(7);
+            report.itemCount = static_cast<int>(query.integer(8));
+            report.demotedOutright = static_cast<int>(query.integer(9));
+            report.topTenDemoted = static_cast<int>(query.integer(10));
+        }
+        {
+            sql::Query query(db_->loadProblems);
+            query.bind(1, id);
+            while (query.step()) {
+                report.problems.push_back({valueOf(ProblemKinds, query.integer(0)), valueOf(Stages, query.integer(1)),
+                                           static_cast<int>(query.integer(2)), query.bytes(3)});
+            }
+        }
+        {
+            sql::Query query(db_->loadPasses);
+            query.bind(1, id);
+            bool found[2] = {false, false};
+            while (query.step()) {
+                const std::int64_t pass = query.integer(0);
+                if (pass != SalesPass && pass != DefaultPass)
+                    throw HistoryError("历史记录文件中有无法识别的值（" + std::to_string(pass) + "）");
+                found[pass] = true;
+                PassReport& passReport = pass == SalesPass ? report.salesOrder : report.defaultOrder;
+                passReport.pagesAsked = static_cast<int>(query.integer(1));
+                passReport.listingPages = static_cast<int>(query.integer(2));
+                passReport.itemsHandedOver = static_cast<int>(query.integer(3));
+                passReport.cut = query.integer(4) != 0;
+                if (pass == SalesPass)
+                    run.salesOrder = DecodeSalesOrder(query.bytes(5));
+                else
+                    run.defaultOrder = DecodeDefaultOrder(query.bytes(5));
+            }
+            if (!found[SalesPass] || !found[DefaultPass])
+                throw HistoryError("历史记录文件中缺少这次探测的宝贝记录");
+        }
+        transaction.commit();
+        return run;
+    });
+}
+
+std::optional<RunSummary> HistoryStore::previousJudged(std::int64_t id)
+{
+    return guarded("无法读取历史记录", [&]() -> std::optional<RunSummary> {
+        sql::Query query(db_->previousJudged);
+        query.bind(1, id);
+        if (!query.step())
+            return std::nullopt;
+        return summaryOf(query);
+    });
+}
+
+int HistoryStore::remove(const std::vector<std::int64_t>& ids)
+{
+    return guarded("无法删除探测记录", [&] {
+        sql::Transaction transaction(*db_->connection, Kind::Write);
+        int removed = 0;
+        for (const std::int64_t id : ids) {
+            sql::Query(db_->deleteRun).bind(1, id).step();
+            removed += sqlite3_changes(db_->db());
+        }
+        transaction.commit();
+        return removed;
+    });
+}
+
+std::string DefaultHistoryPath(bool demo)
+{
+    if (const char* path = std::getenv("TAMSEL_HISTORY"); path != nullptr && *path != '\0')
+        return path;
+    std::string data;
+    // A relative XDG_DATA_HOME is to be ignored, like an unset one.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
+        data = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || *home == '\0') {
+            const passwd* user = getpwuid(getuid());
+            home = user != nullptr ? user->pw_dir : "";
+        }
+        data = std::string(home) + "/.local/share";
+    }
+    return data + "/tamsel/" + (demo ? "history-demo.sqlite3" : "history.sqlite3");
+}
+
+}  // namespace tamsel::history

@@ -1,0 +1,77 @@
+#include "schema.h"
+
+#include <array>
+#include <string>
+
+namespace tamsel::history {
+namespace {
+
+// Steps[v] takes a file from version v to v + 1. A step never changes once released: files of
+// every version must still come up.
+const std::array<const char*, SchemaVersion> Steps = {
+    // 1: runs, their problems, and per pass its report and its records in one blob
+    // (record_codec.h). Times are nanoseconds since 1970 (UTC), texts raw bytes.
+    R"sql(
+CREATE TABLE run (
+  -- AUTOINCREMENT: the id of a removed run never comes back, so an id a window holds stays its own.
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  seller_id BLOB NOT NULL,
+  search_host BLOB NOT NULL,
+  started INTEGER NOT NULL,
+  ended INTEGER NOT NULL,
+  elapsed INTEGER NOT NULL,
+  outcome INTEGER NOT NULL,  -- 0 complete, 1 incomplete, 2 failed, 3 stopped
+  stopped INTEGER NOT NULL,
+  internal_error BLOB NOT NULL,
+  item_count INTEGER NOT NULL,
+  demoted_outright INTEGER NOT NULL,
+  top_ten_demoted INTEGER NOT NULL
+);
+CREATE INDEX run_by_seller ON run (seller_id, id);
+CREATE TABLE problem (
+  run_id INTEGER NOT NULL REFERENCES run (id) ON DELETE CASCADE,
+  seq INTEGER NOT NULL,
+  kind INTEGER NOT NULL,   -- 0 failed, 1 not a listing
+  stage INTEGER NOT NULL,  -- 0 search form, 1 sales order, 2 default order
+  page INTEGER NOT NULL,
+  message BLOB NOT NULL,
+  PRIMARY KEY (run_id, seq)
+) WITHOUT ROWID;
+CREATE TABLE pass (
+  run_id INTEGER NOT NULL REFERENCES run (id) ON DELETE CASCADE,
+  pass INTEGER NOT NULL,  -- 0 sales order, 1 default order
+  pages_asked INTEGER NOT NULL,
+  listing_pages INTEGER NOT NULL,
+  items_handed_over INTEGER NOT NULL,
+  cut INTEGER NOT NULL,
+  records BLOB NOT NULL,
+  PRIMARY KEY (run_id, pass)
+);
+)sql",
+};
+
+}  // namespace
+
+void CheckSchemaVersion(std::int64_t version)
+{
+    if (version < 0 || version > SchemaVersion)
+        throw HistoryError("历史记录文件的格式版本是 " + std::to_string(version) + "，本程序只能读到版本 " +
+                           std::to_string(SchemaVersion) + "，请使用更新版本的程序");
+}
+
+void Migrate(sql::Connection& connection, int target)
+{
+    for (;;) {
+        sql::Transaction transaction(connection, sql::Transaction::Kind::Write);
+        // Read under the write lock: another process may have taken the file up meanwhile.
+        const std::int64_t version = connection.pragmaInteger("PRAGMA user_version");
+        CheckSchemaVersion(version);
+        if (version >= target)
+            return;
+        connection.exec(Steps[static_cast<std::size_t>(version)]);
+        connection.exec(("PRAGMA user_version = " + std::to_string(version + 1)).c_str());
+        transaction.commit();
+    }
+}
+
+}  // namespace tamsel::history

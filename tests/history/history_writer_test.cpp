@@ -1,0 +1,63 @@
+#include "history_fixtures.h"
+#include "history_store.h"
+#include "history_writer.h"
+
+#include <gtest/gtest.h>
+
+using namespace tamsel;
+using namespace tamsel::history;
+using namespace tamsel::history::test;
+
+namespace {
+
+using Reports = std::vector<std::pair<std::int64_t, std::string>>;  // written on the writer's thread, read after its join
+
+TEST(HistoryWriter, WritesInOrderAndFinishesQueuedWritesWhenDestroyed)
+{
+    TempDir dir;
+    const std::string path = dir.file("history.sqlite3");
+    constexpr int Runs = 20;
+    Reports saved;
+    {
+        HistoryWriter writer(path);
+        for (int i = 0; i < Runs; ++i)
+            writer.save(SampleRun(std::to_string(i), RunOutcome::Complete, 200),
+                        [&saved](std::int64_t id, const std::string& error) { saved.emplace_back(id, error); });
+    }
+    ASSERT_EQ(saved.size(), static_cast<std::size_t>(Runs));
+    HistoryStore store(path);
+    for (int i = 0; i < Runs; ++i) {
+        EXPECT_EQ(saved[i].second, "");
+        EXPECT_EQ(store.load(saved[i].first)->report.sellerId, std::to_string(i));  // the i-th id is the i-th run
+        EXPECT_TRUE(i == 0 || saved[i].first > saved[i - 1].first);
+    }
+
+    Reports removed;
+    {
+        HistoryWriter writer(path);
+        writer.remove({saved[0].first, saved[1].first, 9999},
+                      [&removed](int count, const std::string& error) { removed.emplace_back(count, error); });
+        writer.save(SampleRun(), {});  // nobody to tell
+    }
+    EXPECT_EQ(removed, (Reports{{2, ""}}));
+    EXPECT_EQ(store.list().size(), static_cast<std::size_t>(Runs - 1));
+}
+
+TEST(HistoryWriter, EveryJobTellsWhyTheStoreCouldNotBeOpened)
+{
+    TempDir dir;
+    writeBytes(dir.file("file"), "");
+    Reports reports;
+    {
+        HistoryWriter writer(dir.file("file/history.sqlite3"));
+        writer.save(SampleRun(), [&reports](std::int64_t id, const std::string& error) { reports.emplace_back(id, error); });
+        writer.remove({1}, [&reports](int count, const std::string& error) { reports.emplace_back(count, error); });
+    }
+    ASSERT_EQ(reports.size(), 2u);
+    for (const auto& [value, error] : reports) {
+        EXPECT_EQ(value, 0);
+        EXPECT_EQ(error.rfind("无法创建历史记录文件夹", 0), 0u) << error;
+    }
+}
+
+}  // namespace
