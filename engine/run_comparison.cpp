@@ -99,4 +99,17 @@ RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later)
     return comparison;
 }
 
+std::vector<ComparisonSection> ComparisonSections(const RunComparison& comparison)
+{
+    return {
+        {"新降权宝贝", &comparison.newlyDemotedOutright},
+        {"新被判隐性降权的重要宝贝", &comparison.newlyJudgedDemoted},
+        {"已恢复：不再降权", &comparison.recoveredFromOutright},
+        {"已恢复：不再隐性降权", &comparison.recoveredJudged},
+        {"前十名实际排名变化", &comparison.topTenMoves},
+        {"新上架宝贝", &comparison.newToShop},
+        {"已下架宝贝", &comparison.goneFromShop},
+    };
+}
+
 }  // namespace tamsel

@@ -47,4 +47,11 @@ struct RunComparison {
 
 RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later);
 
+// The comparison's lists under their titles (UTF-8), in the order people read them.
+struct ComparisonSection {
+    const char* title;
+    const std::vector<ItemChange>* changes;
+};
+std::vector<ComparisonSection> ComparisonSections(const RunComparison& comparison);
+
 }  // namespace tamsel
