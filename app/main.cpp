@@ -1,4 +1,5 @@
 #include "desktop_platform.h"
+#include "history_store.h"
 #include "main_form.h"
 #include "program_hosts.h"
 #include "web_engine_setup.h"
@@ -17,7 +18,8 @@ int main(int, char** argv)
     QGuiApplication::setDesktopFileName(QString::fromLatin1(TAMSEL_APP_ID));
 
     DesktopPlatform platform;
-    TMainForm form(AppHosts{TAMSEL_PROGRAM_SEARCH_HOST, TAMSEL_PROGRAM_ITEM_HOST, TAMSEL_PROGRAM_SITE_HOST}, platform);
+    TMainForm form(AppHosts{TAMSEL_PROGRAM_SEARCH_HOST, TAMSEL_PROGRAM_ITEM_HOST, TAMSEL_PROGRAM_SITE_HOST}, platform,
+                   tamsel::history::DefaultHistoryPath(TAMSEL_PROGRAM_DEMO));
     form.show();
     return QApplication::exec();
 }

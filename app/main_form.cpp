@@ -1,15 +1,22 @@
 #include "main_form.h"
 
 #include "codepage.h"
+#include "comparison_dialog.h"
 #include "csv_export.h"
 #include "detection_run.h"
 #include "gbk_text.h"
 #include "grid_model.h"
+#include "history_page.h"
 #include "info_pages.h"
 #include "link_label.h"
 #include "platform.h"
+#include "rank_chart.h"
+#include "rank_picture.h"
 #include "result_grid.h"
 #include "result_grids.h"
+#include "run_grids.h"
+#include "run_history.h"
+#include "run_list_model.h"
 #include "run_texts.h"
 #include "site_urls.h"
 #include "skin_frame.h"
@@ -20,6 +27,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
@@ -28,6 +36,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace tamsel::app {
 
@@ -54,7 +63,7 @@ QLabel* makeLabel(const QString& name, const QString& text, QPoint at, QWidget& 
 const QString TMainForm::ApplicationTitle = QStringLiteral("Tamsel隐形降权探测软件");
 const QString TMainForm::Version = QString::fromLatin1(UpdateCheck::RunningVersion);
 
-TMainForm::TMainForm(const AppHosts& hosts, Platform& platform, QWidget* parent)
+TMainForm::TMainForm(const AppHosts& hosts, Platform& platform, const std::string& historyPath, QWidget* parent)
     : QWidget(parent), hosts_(hosts), platform_(platform), skin_(Skin::stored())
 {
     setupForm();
@@ -70,6 +79,7 @@ TMainForm::TMainForm(const AppHosts& hosts, Platform& platform, QWidget* parent)
         setupGridActions(index);
     run_ = std::make_unique<DetectionRun>(*this, hosts_.searchHost);
     FormCreate();
+    setupHistory(historyPath);
 }
 
 TMainForm::~TMainForm()
@@ -184,6 +194,86 @@ void TMainForm::setupGridActions(int index)
     grid.addAction(exportRun);
 }
 
+void TMainForm::setupHistory(const std::string& historyPath)
+{
+    auto* sheet = new QWidget();
+    sheet->setObjectName(QStringLiteral("skinTabSheet7"));
+    MainPage_->addTab(sheet, QStringLiteral("探测历史"));
+    historyPage_ = new HistoryPage(platform_, sheet);
+    auto* layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(historyPage_);
+
+    history_ = new RunHistory(historyPath, this);
+    connect(history_, &RunHistory::changed, this, &TMainForm::refreshHistory);
+    connect(history_, &RunHistory::failed, this, [this](const QString& what) { historyPage_->setUnavailable(what); });
+    connect(historyPage_, &HistoryPage::openRequested, this, &TMainForm::openStoredRun);
+    connect(historyPage_, &HistoryPage::compareRequested, this, &TMainForm::compareStoredRun);
+    connect(historyPage_, &HistoryPage::deleteRequested, this, &TMainForm::deleteStoredRuns);
+    if (!history_->available())
+        historyPage_->setUnavailable(QStringLiteral("历史记录已关闭：") + history_->unavailableReason());
+    if (!history_->movedAside().isEmpty())
+        platform_.warn(this, QStringLiteral("探测历史"),
+                       QStringLiteral("历史记录文件已损坏，已原样保留为 %1，现在使用新的历史记录文件。")
+                           .arg(history_->movedAside()));
+    refreshHistory();
+}
+
+void TMainForm::refreshHistory()
+{
+    historyPage_->setRuns(history_->list());
+}
+
+void TMainForm::openStoredRun(std::int64_t id)
+{
+    if (!btnSearch_->isEnabled())
+        return;
+    std::optional<history::StoredRun> stored = history_->load(id);
+    if (!stored)
+        return;
+    RunItems items = history::ItemsOf(*stored);
+    ShowRun(items, stored->report, *models_[0], *models_[1], *models_[2]);
+    for (GridModel* model : models_)
+        model->publishRows();
+    shownRun_ = stored->report;
+    const QString started = QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(stored->report.started))
+                                .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    showStatus(QStringLiteral("正在显示 %1 的探测记录：").arg(started) + QString::fromStdString(outcomeText(stored->report)),
+               stored->report.outcome == RunOutcome::Incomplete || stored->report.outcome == RunOutcome::Failed);
+    sbar_->setToolTip(QString());
+    MainPage_->setCurrentIndex(0);
+}
+
+void TMainForm::compareStoredRun(std::int64_t id)
+{
+    const std::optional<history::StoredRun> later = history_->load(id);
+    if (!later)
+        return;
+    if (!later->report.judged()) {
+        platform_.warn(this, QStringLiteral("与上一次对比"), QStringLiteral("这次探测没有结果（%1），无法对比。")
+                                                                 .arg(outcomeLabel(later->report.outcome)));
+        return;
+    }
+    const std::optional<history::RunSummary> previous = history_->previousJudged(id);
+    const std::optional<history::StoredRun> earlier = previous ? history_->load(previous->id) : std::nullopt;
+    if (!earlier) {
+        platform_.warn(this, QStringLiteral("与上一次对比"), QStringLiteral("这个卖家没有更早的、有结果的探测记录。"));
+        return;
+    }
+    const RunComparison comparison = CompareRuns({earlier->defaultOrder, earlier->salesOrder},
+                                                 {later->defaultOrder, later->salesOrder});
+    auto* dialog = new ComparisonDialog(comparison, earlier->report, later->report, hosts_.itemHost, platform_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+void TMainForm::deleteStoredRuns(const std::vector<std::int64_t>& ids)
+{
+    if (platform_.askYesNo(this, QStringLiteral("删除探测记录"),
+                           QStringLiteral("确定删除选中的 %1 条探测记录吗？删除后无法恢复。").arg(ids.size())))
+        history_->remove(ids);
+}
+
 void TMainForm::exportShownRun()
 {
     if (!shownRun_ || !btnSearch_->isEnabled())
@@ -284,6 +374,40 @@ void TMainForm::setupSortControls()
     setSkinSection(*btnSort_, "button");
     btnSort_->setGeometry(176, 8, 75, 25);
     connect(btnSort_, &QPushButton::clicked, this, &TMainForm::btnSortClick);
+
+    // Right of the sort controls, clear of every control the page had.
+    btnRankChart_ = new QPushButton(QStringLiteral("排名图"), tabSheets_[2]);
+    btnRankChart_->setObjectName(QStringLiteral("btnRankChart"));
+    setSkinSection(*btnRankChart_, "button");
+    btnRankChart_->setGeometry(259, 8, 75, 25);
+    connect(btnRankChart_, &QPushButton::clicked, this, &TMainForm::showRankChart);
+}
+
+void TMainForm::showRankChart()
+{
+    if (!btnSearch_->isEnabled())
+        return;
+    auto* dialog = new RankChartDialog(RankPictureOf(*models_[1], *models_[2]), hosts_.itemHost, platform_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &RankChartDialog::itemClicked, this, &TMainForm::selectRankingRow);
+    dialog->show();
+}
+
+void TMainForm::selectRankingRow(const std::string& itemId)
+{
+    GridModel& model = *models_[2];
+    for (int row = 1; row < model.rowCount(); ++row) {
+        if (model.cell(sgData3IdColumn, row) != itemId)
+            continue;
+        ResultGrid& grid = *grids_[2];
+        const QModelIndex first = model.index(row - 1, 0);
+        grid.setCurrentIndex(first);
+        grid.selectionModel()->select(QItemSelection(first, model.index(row - 1, model.columnCount(QModelIndex()) - 1)),
+                                      QItemSelectionModel::ClearAndSelect);
+        grid.scrollTo(first);
+        MainPage_->setCurrentIndex(2);
+        return;
+    }
 }
 
 void TMainForm::setupADPanel(int index, QWidget& sheet)
@@ -454,6 +578,8 @@ void TMainForm::runEnded(const RunReport& report)
 {
     labStop_->hide();
     shownRun_ = report;
+    historyPage_->setOpeningAllowed(true);
+    history_->save(report, run_->items());
     const bool alarming = report.outcome == RunOutcome::Incomplete || report.outcome == RunOutcome::Failed;
     showStatus(QString::fromStdString(outcomeText(report)), alarming);
     QStringList problems;
@@ -493,6 +619,7 @@ void TMainForm::btnSearchClick()
     sbar_->setToolTip(QString());
     labStop_->show();
     shownRun_.reset();
+    historyPage_->setOpeningAllowed(false);
     run_->btnSearchClick();
 }
 

@@ -7,10 +7,12 @@
 #include <QWidget>
 
 #include <memory>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QFrame;
@@ -28,10 +30,12 @@ struct GridColumn;
 namespace tamsel::app {
 
 class GridModel;
+class HistoryPage;
 class InfoPages;
 class LinkLabel;
 class Platform;
 class ResultGrid;
+class RunHistory;
 class SkinFrame;
 
 // The program's one window: the seller id, the start button, the three result grids,
@@ -46,8 +50,9 @@ public:
     static constexpr QSize MinimumOuterSize{1025, 653};
     static constexpr QSize DesignClientSize{1009, 615};
 
-    // Runs FormCreate, the update check included, before returning.
-    TMainForm(const AppHosts& hosts, Platform& platform, QWidget* parent = nullptr);
+    // Runs FormCreate, the update check included, before returning. The run history is kept in
+    // `historyPath`; none when it is empty.
+    TMainForm(const AppHosts& hosts, Platform& platform, const std::string& historyPath = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     StringGrid& sgData1() override;
@@ -73,6 +78,14 @@ public slots:
     void sgData3MouseDown(Qt::MouseButton button, QPoint pos);
     // Esc and the status bar's 停止 link: stops the run in progress.
     void stopRun();
+    // The rank picture of the run the grids show.
+    void showRankChart();
+    // Selects the item's row in sgData3 (the id as GBK) and shows its tab.
+    void selectRankingRow(const std::string& itemId);
+    // The history tab's requests.
+    void openStoredRun(std::int64_t id);
+    void compareStoredRun(std::int64_t id);
+    void deleteStoredRuns(const std::vector<std::int64_t>& ids);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -85,6 +98,8 @@ private:
     void setupStatusBar();
     void setupStopControls();
     void setupGridActions(int index);
+    void setupHistory(const std::string& historyPath);
+    void refreshHistory();
     void setupMainPage();
     void setupGrid(int index, QWidget& sheet, QRect design);
     void setupSortControls();
@@ -123,7 +138,10 @@ private:
     QFrame* adPanels_[2] = {};
     QComboBox* cbSort_ = nullptr;
     QPushButton* btnSort_ = nullptr;
+    QPushButton* btnRankChart_ = nullptr;
     InfoPages* infoPages_ = nullptr;
+    HistoryPage* historyPage_ = nullptr;
+    RunHistory* history_ = nullptr;
 
     std::unique_ptr<DetectionRun> run_;
     std::optional<RunReport> shownRun_;

@@ -48,12 +48,13 @@ inline bool waitUntil(const std::function<bool()>& done, int limitMs)
 class SimulatedWindow {
 public:
     // The window is created (and its update check answered `answerYes`) before this returns.
-    explicit SimulatedWindow(sim::MarketSimulatorOptions options = {}, bool answerYes = false)
+    explicit SimulatedWindow(sim::MarketSimulatorOptions options = {}, bool answerYes = false,
+                             const std::string& historyPath = {})
         : simulator_(std::make_unique<sim::MarketSimulator>(std::move(options)))
     {
         host_ = "127.0.0.1:" + std::to_string(simulator_->start());
         platform_.answerYes = answerYes;
-        form_ = std::make_unique<TMainForm>(AppHosts{host_, host_, host_}, platform_);
+        form_ = std::make_unique<TMainForm>(AppHosts{host_, host_, host_}, platform_, historyPath);
     }
 
     TMainForm& form() { return *form_; }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "history_store.h"
+#include "history_writer.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tamsel::app {
+
+// The window's run history: reads on the GUI thread, writes on the writer's own thread so that
+// the window never waits on the disk. Without a usable file it keeps nothing and says why.
+class RunHistory : public QObject {
+    Q_OBJECT
+
+public:
+    // An empty path keeps no history.
+    RunHistory(const std::string& path, QObject* parent);
+    ~RunHistory() override;
+
+    bool available() const { return store_ != nullptr; }
+    // Why no history is kept, for people; empty when it is.
+    const QString& unavailableReason() const { return unavailableReason_; }
+    // Where a damaged file was moved aside when the history was opened; empty when none was.
+    QString movedAside() const;
+
+    void save(const RunReport& report, const RunItems& items);
+    void remove(std::vector<std::int64_t> ids);
+
+    // Reads; a failure is told through failed() and gives nothing.
+    std::vector<history::RunSummary> list();
+    std::optional<history::StoredRun> load(std::int64_t id);
+    std::optional<history::RunSummary> previousJudged(std::int64_t id);
+
+signals:
+    // A save or removal has reached the file.
+    void changed();
+    // What failed, for people.
+    void failed(const QString& what);
+
+private:
+    template <typename Read>
+    auto read(Read read) -> decltype(read(std::declval<history::HistoryStore&>()));
+
+    std::unique_ptr<history::HistoryStore> store_;
+    std::unique_ptr<history::HistoryWriter> writer_;
+    QString unavailableReason_;
+};
+
+}  // namespace tamsel::app

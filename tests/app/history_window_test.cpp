@@ -1,0 +1,170 @@
+// The 探测历史 tab: runs saved as they end, reopened into the grids, compared with the shop's
+// previous run and deleted; and a window that keeps working when no history can be kept.
+#include "app_test_main.h"
+#include "codepage.h"
+#include "detection_run.h"
+#include "headless_host.h"
+#include "history_store.h"
+#include "rank_analysis.h"
+#include "window_helpers.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+using namespace tamsel;
+using namespace tamsel::app;
+using namespace tamsel::app::testing;
+
+namespace {
+
+constexpr int RunLimitMs = 60000;
+
+// A headless run of daily-shop as the simulator shows it on `day`, with what it left.
+struct HeadlessRun {
+    explicit HeadlessRun(int day)
+    {
+        sim::MarketSimulatorOptions options;
+        options.day = day;
+        sim::MarketSimulator simulator(std::move(options));
+        DetectionRun run(host, "127.0.0.1:" + std::to_string(simulator.start()));
+        if (!host.runToEnd(run, std::chrono::milliseconds(RunLimitMs)))
+            qFatal("the headless run did not end");
+        items = run.items();
+    }
+    HeadlessHost host{"daily-shop"};
+    RunItems items;
+};
+
+void compareGrids(const StringGrid& shown, const StringGrid& expected)
+{
+    QCOMPARE(shown.rowCount(), expected.rowCount());
+    for (int row = 0; row < shown.rowCount(); ++row)
+        for (int col = 0; col < shown.colCount(); ++col)
+            QCOMPARE(shown.cell(col, row), expected.cell(col, row));
+}
+
+QTableView& historyList(TMainForm& form)
+{
+    return control<QTableView>(form, "historyList");
+}
+
+}  // namespace
+
+class HistoryWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void storedRunsOpenCompareAndDelete()
+    {
+        QTemporaryDir folder;
+        const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
+        const HeadlessRun first(1);
+        const HeadlessRun second(2);
+        {
+            history::HistoryStore store(path);
+            store.save(history::MakeStoredRun(*first.host.lastReport(), first.items));
+            store.save(history::MakeStoredRun(*second.host.lastReport(), second.items));
+        }
+
+        SimulatedWindow window({}, false, path);
+        TMainForm& form = window.form();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTableView& list = historyList(form);
+        QCOMPARE(list.model()->rowCount(), 2);
+        QCOMPARE(list.model()->index(0, 1).data().toString(), QStringLiteral("daily-shop"));
+
+        // Enter on the older run shows its grids as they stood.
+        auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("MainPage"));
+        tabs->setCurrentIndex(6);
+        QCOMPARE(tabs->tabText(6), QStringLiteral("探测历史"));
+        list.setFocus();
+        list.selectRow(1);
+        control<QAction>(list, "openRunAction").trigger();
+        QCOMPARE(tabs->currentIndex(), 0);
+        compareGrids(form.sgData1(), const_cast<HeadlessHost&>(first.host).sgData1());
+        compareGrids(form.sgData2(), const_cast<HeadlessHost&>(first.host).sgData2());
+        compareGrids(form.sgData3(), const_cast<HeadlessHost&>(first.host).sgData3());
+        QVERIFY(control<QLabel>(form, "sbar").text().startsWith(QStringLiteral("正在显示 ")));
+
+        // The newer run against the one before it.
+        list.selectRow(0);
+        control<QPushButton>(form, "btnCompareRun").click();
+        auto* dialog = form.findChild<QDialog*>(QStringLiteral("comparisonDialog"));
+        QVERIFY(dialog != nullptr);
+        auto& tree = control<QTreeWidget>(*dialog, "comparisonTree");
+        QVERIFY(tree.topLevelItem(0)->text(0).startsWith(QStringLiteral("新降权宝贝（")));
+        QVERIFY(tree.topLevelItem(0)->childCount() > 0);
+        emit tree.itemDoubleClicked(tree.topLevelItem(0)->child(0), 0);
+        QCOMPARE(window.platform().opened.size(), 1);
+        QVERIFY(window.platform().opened[0].toString().contains(QStringLiteral("/item.htm?id=1952")));
+        dialog->close();
+
+        // Deleting asks first; No keeps the run.
+        list.selectRow(1);
+        control<QPushButton>(form, "btnDeleteRuns").click();
+        QCOMPARE(window.platform().questions.size(), 1);
+        window.platform().answerYes = true;
+        control<QPushButton>(form, "btnDeleteRuns").click();
+        QVERIFY(waitUntil([&] { return list.model()->rowCount() == 1; }, 10000));
+    }
+
+    void everyRunThroughTheWindowIsSaved()
+    {
+        QTemporaryDir folder;
+        const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
+        SimulatedWindow window({}, false, path);
+        TMainForm& form = window.form();
+        control<QLineEdit>(form, "txtID").setText(QStringLiteral("demo-shop"));
+        QTest::mouseClick(&control<QPushButton>(form, "btnSearch"), Qt::LeftButton);
+        QVERIFY(!control<QPushButton>(form, "btnOpenRun").isEnabled());  // the run owns the grids
+        QVERIFY(waitUntil([&] { return historyList(form).model()->rowCount() == 1; }, RunLimitMs));
+        QCOMPARE(historyList(form).model()->index(0, 5).data().toString(), QStringLiteral("完成"));
+        QCOMPARE(historyList(form).model()->index(0, 3).data().toString(), QStringLiteral("5"));
+    }
+
+    void aDamagedFileIsKeptAsideAndAFreshOneUsed()
+    {
+        QTemporaryDir folder;
+        const QString path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3"));
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(8192, 'x'));
+        damaged.close();
+        SimulatedWindow window({}, false, path.toStdString());
+        QCOMPARE(window.platform().warnings.size(), 1);
+        QVERIFY(window.platform().warnings[0].text.contains(QStringLiteral("已损坏")));
+        const QStringList kept = QDir(folder.path()).entryList({QStringLiteral("history.sqlite3.damaged-*")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(QFile(QDir(folder.path()).filePath(kept[0])).size(), 8192);
+        QVERIFY(!control<QLabel>(window.form(), "historyState").isVisible());
+    }
+
+    void withoutAUsableFolderTheWindowStillWorksAndSaysHistoryIsOff()
+    {
+        QTemporaryDir folder;
+        QFile plain(QDir(folder.path()).filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        SimulatedWindow window({}, false, (plain.fileName() + QStringLiteral("/history.sqlite3")).toStdString());
+        TMainForm& form = window.form();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(control<QLabel>(form, "historyState").text().startsWith(QStringLiteral("历史记录已关闭：")));
+        control<QLineEdit>(form, "txtID").setText(QStringLiteral("demo-shop"));
+        QTest::mouseClick(&control<QPushButton>(form, "btnSearch"), Qt::LeftButton);
+        QVERIFY(waitUntil([&] { return !form.run().running(); }, RunLimitMs));
+        QCOMPARE(form.sgData1().rowCount(), 132);
+    }
+};
+
+TAMSEL_APP_TEST_MAIN(HistoryWindowTest)
+#include "history_window_test.moc"
