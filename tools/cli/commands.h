@@ -9,5 +9,6 @@ namespace tamsel::cli {
 int getCommand(const std::vector<std::string>& args);
 int postCommand(const std::vector<std::string>& args);
 int detectCommand(const std::vector<std::string>& args);
+int historyCommand(const std::vector<std::string>& args);
 
 }  // namespace tamsel::cli

@@ -2,7 +2,9 @@
 
 #include "codepage.h"
 #include "detection_run.h"
+#include "grid_print.h"
 #include "headless_host.h"
+#include "history_store.h"
 #include "run_texts.h"
 
 #include <unistd.h>
@@ -20,7 +22,7 @@ constexpr auto RunLimit = std::chrono::minutes(30);
 
 enum ExitStatus {
     ExitComplete = 0,
-    ExitUsage = 1,
+    ExitError = 1,  // usage and other errors
     ExitFailed = 2,
     ExitIncomplete = 3,
     ExitStopped = 130,  // as a shell reports a program ended by SIGINT
@@ -32,19 +34,6 @@ static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler
 extern "C" void onInterrupt(int)
 {
     interrupted = true;
-}
-
-void printGrid(std::ostream& out, const char* name, const StringGrid& grid)
-{
-    out << "# " << name << '\n';
-    for (int row = 0; row < grid.rowCount(); ++row) {
-        for (int col = 0; col < grid.colCount(); ++col) {
-            if (col > 0)
-                out << '\t';
-            out << gbkToUtf8(grid.cell(col, row));
-        }
-        out << '\n';
-    }
 }
 
 int exitStatus(RunOutcome outcome)
@@ -70,12 +59,15 @@ int detectCommand(const std::vector<std::string>& args)
     std::string sellerId;
     bool haveSellerId = false;
     bool progress = isatty(STDERR_FILENO) == 1;
+    bool save = false;
     bool usable = true;
     for (size_t i = 0; i < args.size() && usable; ++i) {
         if (args[i] == "--search-host" && i + 1 < args.size())
             searchHost = args[++i];
         else if (args[i] == "--progress")
             progress = true;
+        else if (args[i] == "--save")
+            save = true;
         else if (!haveSellerId && (args[i].empty() || args[i][0] != '-')) {
             sellerId = args[i];
             haveSellerId = true;
@@ -83,8 +75,8 @@ int detectCommand(const std::vector<std::string>& args)
             usable = false;
     }
     if (!usable || !haveSellerId) {
-        std::cerr << "usage: tamsel-cli detect [--search-host HOST[:PORT]] [--progress] SELLER_ID\n";
-        return ExitUsage;
+        std::cerr << "usage: tamsel-cli detect [--search-host HOST[:PORT]] [--progress] [--save] SELLER_ID\n";
+        return ExitError;
     }
 
     HeadlessHost host(utf8ToGbk(sellerId));
@@ -111,15 +103,28 @@ int detectCommand(const std::vector<std::string>& args)
         std::cerr << "\r\033[K" << std::flush;
     if (!ended || !host.lastReport()) {
         std::cerr << "error: the run did not end in time\n";
-        return ExitUsage;
+        return ExitError;
     }
-    printGrid(std::cout, "sgData1", host.sgData1());
-    printGrid(std::cout, "sgData2", host.sgData2());
-    printGrid(std::cout, "sgData3", host.sgData3());
+    printGrids(std::cout, host.sgData1(), host.sgData2(), host.sgData3());
     std::cout.flush();
-    for (const std::string& line : reportLines(*host.lastReport()))
+    const RunReport& report = *host.lastReport();
+    std::vector<std::string> lines = reportLines(report);
+    if (save) {
+        // Said before the outcome line, which stays the last.
+        try {
+            history::HistoryStore store(history::DefaultHistoryPath(false));
+            const std::int64_t id = store.save(history::MakeStoredRun(report, run.items()));
+            lines.insert(lines.end() - 1, "saved: run " + std::to_string(id));
+        } catch (const history::HistoryError& error) {
+            for (const std::string& line : lines)
+                std::cerr << line << '\n';
+            std::cerr << "error: the run was not saved: " << error.what() << '\n';
+            return ExitError;
+        }
+    }
+    for (const std::string& line : lines)
         std::cerr << line << '\n';
-    return exitStatus(host.lastReport()->outcome);
+    return exitStatus(report.outcome);
 }
 
 }  // namespace tamsel::cli

@@ -15,7 +15,8 @@ struct Command {
 const Command Commands[] = {
     {"get", "get  [--user-agent TEXT] [--timeout MS] [--no-redirects] URL", tamsel::cli::getCommand},
     {"post", "post [--user-agent TEXT] [--timeout MS] [--no-redirects] URL NAME=VALUE...", tamsel::cli::postCommand},
-    {"detect", "detect [--search-host HOST[:PORT]] SELLER_ID", tamsel::cli::detectCommand},
+    {"detect", "detect [--search-host HOST[:PORT]] [--progress] [--save] SELLER_ID", tamsel::cli::detectCommand},
+    {"history", "history [SELLER_ID] | show ID | diff [ID_OLD] ID_NEW | export ID --csv DIR", tamsel::cli::historyCommand},
 };
 
 void printHelp()
@@ -25,7 +26,8 @@ void printHelp()
                  "commands:\n";
     for (const Command& command : Commands)
         std::cout << "  " << command.synopsis << "\n";
-    std::cout << "\nget and post write the answer body to standard output; detect prints the three result grids.\n"
+    std::cout << "\nget and post write the answer body to standard output; detect prints the three result grids;\n"
+                 "history lists, shows, compares and exports the stored runs.\n"
                  "See tamsel-cli(1) for the options and exit statuses.\n";
 }
 

@@ -1,0 +1,189 @@
+#include "commands.h"
+
+#include "codepage.h"
+#include "csv_export.h"
+#include "grid_print.h"
+#include "history_store.h"
+#include "memory_grid.h"
+#include "result_grids.h"
+#include "run_comparison.h"
+#include "run_grids.h"
+#include "run_texts.h"
+
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <optional>
+
+namespace tamsel::cli {
+namespace {
+
+constexpr const char* Usage =
+    "usage: tamsel-cli history [SELLER_ID]\n"
+    "       tamsel-cli history show ID\n"
+    "       tamsel-cli history diff [ID_OLD] ID_NEW\n"
+    "       tamsel-cli history export ID --csv DIR\n";
+
+int usage()
+{
+    std::cerr << Usage;
+    return 1;
+}
+
+std::optional<std::int64_t> parseId(const std::string& text)
+{
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoll(text);
+}
+
+std::string localTime(std::chrono::system_clock::time_point when)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// The three grids of a stored run, as they stood when it ended.
+struct Grids {
+    explicit Grids(const history::StoredRun& run)
+    {
+        SetupResultGrid(sgData1, sgData1Columns());
+        SetupResultGrid(sgData2, sgData2Columns());
+        SetupResultGrid(sgData3, sgData3Columns());
+        RunItems items = history::ItemsOf(run);
+        ShowRun(items, run.report, sgData1, sgData2, sgData3);
+    }
+    MemoryGrid sgData1{0, 0};
+    MemoryGrid sgData2{0, 0};
+    MemoryGrid sgData3{0, 0};
+};
+
+history::StoredRun loadRun(history::HistoryStore& store, std::int64_t id)
+{
+    std::optional<history::StoredRun> run = store.load(id);
+    if (!run)
+        throw history::HistoryError("历史记录中没有编号为 " + std::to_string(id) + " 的探测");
+    return std::move(*run);
+}
+
+int listRuns(history::HistoryStore& store, const std::vector<std::string>& args)
+{
+    if (args.size() > 1)
+        return usage();
+    const auto seller = args.empty() ? std::nullopt : std::optional<std::string>(utf8ToGbk(args[0]));
+    std::cout << "id\ttime\tseller\titems\tdemoted\toutcome\n";
+    for (const history::RunSummary& run : store.list(seller)) {
+        const bool judged = run.outcome == RunOutcome::Complete || run.outcome == RunOutcome::Incomplete;
+        std::cout << run.id << '\t' << localTime(run.started) << '\t' << gbkToUtf8(run.sellerId) << '\t'
+                  << run.itemCount << '\t' << (judged ? std::to_string(run.demotedOutright) : "") << '\t'
+                  << outcomeName(run.outcome) << '\n';
+    }
+    return 0;
+}
+
+std::string ranks(const ItemStanding& before, const ItemStanding& after, int32_t ItemStanding::*rank)
+{
+    const auto shown = [rank](const ItemStanding& standing) {
+        return standing.present && standing.*rank > 0 ? std::to_string(standing.*rank) : std::string("-");
+    };
+    return shown(before) + " -> " + shown(after);
+}
+
+int diffRuns(history::HistoryStore& store, const std::vector<std::int64_t>& ids)
+{
+    const history::StoredRun later = loadRun(store, ids.back());
+    std::optional<std::int64_t> earlierId;
+    if (ids.size() == 2) {
+        earlierId = ids.front();
+    } else if (const auto previous = store.previousJudged(later.id)) {
+        earlierId = previous->id;
+    }
+    if (!earlierId)
+        throw history::HistoryError("探测 " + std::to_string(later.id) + " 之前没有这个卖家有结果的探测");
+    const history::StoredRun earlier = loadRun(store, *earlierId);
+    if (!earlier.report.judged() || !later.report.judged())
+        throw history::HistoryError("只能对比有结果（完成或不完整）的探测");
+
+    const RunComparison comparison =
+        CompareRuns({earlier.defaultOrder, earlier.salesOrder}, {later.defaultOrder, later.salesOrder});
+    std::cout << "# " << gbkToUtf8(later.report.sellerId) << ": run " << earlier.id << " ("
+              << localTime(earlier.report.started) << ") -> run " << later.id << " ("
+              << localTime(later.report.started) << ")\n";
+    for (const ComparisonSection& section : ComparisonSections(comparison)) {
+        std::cout << "## " << section.title << " (" << section.changes->size() << ")\n";
+        for (const ItemChange& change : *section.changes) {
+            const ItemStanding& shown = change.after.present ? change.after : change.before;
+            std::cout << change.itemId << '\t' << gbkToUtf8(change.title) << '\t' << shown.sales << '\t'
+                      << ranks(change.before, change.after, &ItemStanding::actualRank) << '\t'
+                      << ranks(change.before, change.after, &ItemStanding::theoreticalRank) << '\n';
+        }
+    }
+    return 0;
+}
+
+int exportRun(history::HistoryStore& store, std::int64_t id, const std::string& folder)
+{
+    const history::StoredRun run = loadRun(store, id);
+    const Grids grids(run);
+    const std::vector<std::string> names = RunCsvFileNames(run.report);
+    const StringGrid* shown[3] = {&grids.sgData1, &grids.sgData2, &grids.sgData3};
+    const std::span<const GridColumn> columns[3] = {sgData1Columns(), sgData2Columns(), sgData3Columns()};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string path = folder + "/" + names[i];
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << GridCsv(*shown[i], columns[i]);
+        out.close();
+        if (!out) {
+            std::cerr << "error: cannot write " << path << '\n';
+            return 1;
+        }
+        std::cout << path << '\n';
+    }
+    return 0;
+}
+
+}  // namespace
+
+int historyCommand(const std::vector<std::string>& args)
+{
+    try {
+        if (args.empty() || (args[0] != "show" && args[0] != "diff" && args[0] != "export")) {
+            if (!args.empty() && args[0].starts_with("-"))
+                return usage();
+            history::HistoryStore store(history::DefaultHistoryPath(false));
+            return listRuns(store, args);
+        }
+        std::vector<std::int64_t> ids;
+        std::optional<std::string> csvFolder;
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "--csv" && i + 1 < args.size() && args[0] == "export")
+                csvFolder = args[++i];
+            else if (const auto id = parseId(args[i]))
+                ids.push_back(*id);
+            else
+                return usage();
+        }
+        const std::size_t maxIds = args[0] == "diff" ? 2 : 1;
+        if (ids.empty() || ids.size() > maxIds || (args[0] == "export") != csvFolder.has_value())
+            return usage();
+
+        history::HistoryStore store(history::DefaultHistoryPath(false));
+        if (args[0] == "show") {
+            const Grids grids(loadRun(store, ids.front()));
+            printGrids(std::cout, grids.sgData1, grids.sgData2, grids.sgData3);
+            return 0;
+        }
+        if (args[0] == "diff")
+            return diffRuns(store, ids);
+        return exportRun(store, ids.front(), *csvFolder);
+    } catch (const history::HistoryError& error) {
+        std::cerr << "error: " << error.what() << '\n';
+        return 1;
+    }
+}
+
+}  // namespace tamsel::cli
