@@ -1,6 +1,7 @@
 #include "history_page.h"
 
 #include "gbk_text.h"
+#include "history_charts.h"
 #include "run_list_model.h"
 #include "skin.h"
 #include "table_actions.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -26,7 +28,8 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
       open_(new QPushButton(QStringLiteral("打开"), this)),
       compare_(new QPushButton(QStringLiteral("与上一次对比"), this)),
       delete_(new QPushButton(QStringLiteral("删除"), this)),
-      state_(new QLabel(this))
+      state_(new QLabel(this)),
+      charts_(new HistoryCharts(platform, this))
 {
     setObjectName(QStringLiteral("historyPage"));
     auto* filterLabel = new QLabel(QStringLiteral("卖家ID："), this);
@@ -81,7 +84,12 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(bar);
     layout->addWidget(state_);
-    layout->addWidget(list_);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(list_);
+    split->addWidget(charts_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split);
 
     connect(filter_, &QLineEdit::textChanged, this, &HistoryPage::showRuns);
     connect(list_, &QTableView::doubleClicked, this, [this] { openCurrent(); });
@@ -98,6 +106,7 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
             emit deleteRequested(ids);
     });
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryPage::updateButtons);
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &HistoryPage::showSelectedShop);
     updateButtons();
 }
 
@@ -128,6 +137,15 @@ void HistoryPage::setOpeningAllowed(bool allowed)
 {
     openingAllowed_ = allowed;
     updateButtons();
+}
+
+void HistoryPage::showSelectedShop()
+{
+    const QModelIndex current = list_->currentIndex();
+    if (!current.isValid())
+        return;
+    const std::string& seller = model_->run(current.row()).sellerId;
+    charts_->showShop(displayText(seller), history::ShopHistory(runs_, seller));
 }
 
 std::vector<std::int64_t> HistoryPage::selectedIds() const

@@ -14,6 +14,7 @@ class QTableView;
 
 namespace tamsel::app {
 
+class HistoryCharts;
 class Platform;
 class RunListModel;
 
@@ -31,6 +32,7 @@ public:
     void setUnavailable(const QString& reason);
     // Opening replaces the grids, which a run in progress owns.
     void setOpeningAllowed(bool allowed);
+    HistoryCharts& charts() const { return *charts_; }
 
 signals:
     void openRequested(std::int64_t id);
@@ -39,6 +41,7 @@ signals:
 
 private:
     void showRuns();
+    void showSelectedShop();
     std::vector<std::int64_t> selectedIds() const;
     void openCurrent();
     void updateButtons();
@@ -50,6 +53,7 @@ private:
     QPushButton* compare_;
     QPushButton* delete_;
     QLabel* state_;
+    HistoryCharts* charts_;
     bool openingAllowed_ = true;
     std::vector<history::RunSummary> runs_;  // every stored run; the model shows the filtered ones
 };

@@ -6,6 +6,7 @@
 #include "detection_run.h"
 #include "gbk_text.h"
 #include "grid_model.h"
+#include "history_charts.h"
 #include "history_page.h"
 #include "info_pages.h"
 #include "link_label.h"
@@ -188,6 +189,10 @@ void TMainForm::setupGridActions(int index)
             return shownRun_ ? QString::fromStdString(RunCsvFileNames(*shownRun_)[static_cast<std::size_t>(index)])
                              : QString::fromUtf8(GridNames[index]) + QStringLiteral(".csv");
         });
+    auto* itemHistory = new QAction(QStringLiteral("查看排名变化"), &grid);
+    itemHistory->setObjectName(QStringLiteral("itemHistoryAction"));
+    connect(itemHistory, &QAction::triggered, this, [this, index] { showItemHistory(index); });
+    grid.addAction(itemHistory);
     auto* exportRun = new QAction(QStringLiteral("导出本次探测…"), &grid);
     exportRun->setObjectName(QStringLiteral("exportRunAction"));
     connect(exportRun, &QAction::triggered, this, &TMainForm::exportShownRun);
@@ -207,6 +212,10 @@ void TMainForm::setupHistory(const std::string& historyPath)
     history_ = new RunHistory(historyPath, this);
     connect(history_, &RunHistory::changed, this, &TMainForm::refreshHistory);
     connect(history_, &RunHistory::failed, this, [this](const QString& what) { historyPage_->setUnavailable(what); });
+    connect(history_, &RunHistory::itemHistoryRead, this,
+            [this](const std::string&, const std::vector<history::ItemHistoryPoint>& points) {
+                historyPage_->charts().showItem(itemHistoryTitle_, points);
+            });
     connect(historyPage_, &HistoryPage::openRequested, this, &TMainForm::openStoredRun);
     connect(historyPage_, &HistoryPage::compareRequested, this, &TMainForm::compareStoredRun);
     connect(historyPage_, &HistoryPage::deleteRequested, this, &TMainForm::deleteStoredRuns);
@@ -217,6 +226,23 @@ void TMainForm::setupHistory(const std::string& historyPath)
                        QStringLiteral("历史记录文件已损坏，已原样保留为 %1，现在使用新的历史记录文件。")
                            .arg(history_->movedAside()));
     refreshHistory();
+}
+
+void TMainForm::showItemHistory(int gridIndex)
+{
+    static constexpr int IdColumns[3] = {sgData1IdColumn, sgData2IdColumn, sgData3IdColumn};
+    const int row = grids_[gridIndex]->selectionTop();
+    const std::string itemId = models_[gridIndex]->cell(IdColumns[gridIndex], row);
+    if (itemId.empty() || !shownRun_)
+        return;
+    if (!history_->available()) {
+        platform_.warn(this, QStringLiteral("查看排名变化"), QStringLiteral("历史记录已关闭：") + history_->unavailableReason());
+        return;
+    }
+    itemHistoryTitle_ = displayText(models_[gridIndex]->cell(1, row));
+    historyPage_->charts().showItemLoading(itemHistoryTitle_);
+    history_->readItemHistory(shownRun_->sellerId, itemId);
+    MainPage_->setCurrentIndex(6);
 }
 
 void TMainForm::refreshHistory()

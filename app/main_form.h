@@ -82,6 +82,8 @@ public slots:
     void showRankChart();
     // Selects the item's row in sgData3 (the id as GBK) and shows its tab.
     void selectRankingRow(const std::string& itemId);
+    // The ranks of the item on the selected row of a grid across the shop's stored runs.
+    void showItemHistory(int gridIndex);
     // The history tab's requests.
     void openStoredRun(std::int64_t id);
     void compareStoredRun(std::int64_t id);
@@ -142,6 +144,7 @@ private:
     InfoPages* infoPages_ = nullptr;
     HistoryPage* historyPage_ = nullptr;
     RunHistory* history_ = nullptr;
+    QString itemHistoryTitle_;  // the item whose ranks the history tab reads
 
     std::unique_ptr<DetectionRun> run_;
     std::optional<RunReport> shownRun_;

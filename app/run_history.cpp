@@ -1,8 +1,11 @@
 #include "run_history.h"
 
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
 namespace tamsel::app {
 
-RunHistory::RunHistory(const std::string& path, QObject* parent) : QObject(parent)
+RunHistory::RunHistory(const std::string& path, QObject* parent) : QObject(parent), path_(path)
 {
     if (path.empty()) {
         unavailableReason_ = QStringLiteral("没有历史记录文件");
@@ -85,6 +88,27 @@ std::optional<history::StoredRun> RunHistory::load(std::int64_t id)
 std::optional<history::RunSummary> RunHistory::previousJudged(std::int64_t id)
 {
     return read([&](history::HistoryStore& store) { return store.previousJudged(id); });
+}
+
+void RunHistory::readItemHistory(const std::string& sellerId, const std::string& itemId)
+{
+    if (!store_)
+        return;
+    using Points = std::vector<history::ItemHistoryPoint>;
+    auto* watcher = new QFutureWatcher<Points>(this);
+    connect(watcher, &QFutureWatcher<Points>::finished, this, [this, watcher, itemId] {
+        watcher->deleteLater();
+        try {
+            emit itemHistoryRead(itemId, watcher->result());
+        } catch (const history::HistoryError& error) {
+            emit failed(QString::fromStdString(error.what()));
+        }
+    });
+    // A store of its own: a store belongs to one thread.
+    watcher->setFuture(QtConcurrent::run([path = path_, sellerId, itemId] {
+        history::HistoryStore store(path);
+        return history::ItemHistory(store, sellerId, itemId);
+    }));
 }
 
 }  // namespace tamsel::app

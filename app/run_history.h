@@ -2,6 +2,7 @@
 
 #include "history_store.h"
 #include "history_writer.h"
+#include "rank_history.h"
 
 #include <QObject>
 #include <QString>
@@ -36,12 +37,16 @@ public:
     std::vector<history::RunSummary> list();
     std::optional<history::StoredRun> load(std::int64_t id);
     std::optional<history::RunSummary> previousJudged(std::int64_t id);
+    // Reads the item's standing in every judged run of the seller on a thread of the pool, then
+    // tells itemHistoryRead().
+    void readItemHistory(const std::string& sellerId, const std::string& itemId);
 
 signals:
     // A save or removal has reached the file.
     void changed();
     // What failed, for people.
     void failed(const QString& what);
+    void itemHistoryRead(const std::string& itemId, const std::vector<history::ItemHistoryPoint>& points);
 
 private:
     template <typename Read>
@@ -50,6 +55,7 @@ private:
     std::unique_ptr<history::HistoryStore> store_;
     std::unique_ptr<history::HistoryWriter> writer_;
     QString unavailableReason_;
+    std::string path_;
 };
 
 }  // namespace tamsel::app

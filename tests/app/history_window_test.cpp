@@ -1,10 +1,13 @@
 // The 探测历史 tab: runs saved as they end, reopened into the grids, compared with the shop's
 // previous run and deleted; and a window that keeps working when no history can be kept.
 #include "app_test_main.h"
+#include "catalogue.h"
 #include "codepage.h"
 #include "detection_run.h"
 #include "headless_host.h"
+#include "history_charts.h"
 #include "history_store.h"
+#include "result_grid.h"
 #include "rank_analysis.h"
 #include "window_helpers.h"
 
@@ -12,7 +15,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QChart>
 #include <QLabel>
+#include <QLineSeries>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -115,6 +120,62 @@ private slots:
         window.platform().answerYes = true;
         control<QPushButton>(form, "btnDeleteRuns").click();
         QVERIFY(waitUntil([&] { return list.model()->rowCount() == 1; }, 10000));
+    }
+
+    void thePicturesFollowTheShopAndTheItem()
+    {
+        QTemporaryDir folder;
+        const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
+        // An item the sales order leaves out on the second day only.
+        std::string comesAndGoes;
+        for (const auto& item : sim::findShop("daily-shop", 2)->defaultOrder) {
+            const auto on = [&](int day) {
+                for (const auto& listed : sim::findShop("daily-shop", day)->defaultOrder)
+                    if (listed.itemId == item.itemId)
+                        return listed.demoted;
+                return true;
+            };
+            if (item.demoted && !on(1) && !on(3))
+                comesAndGoes = item.itemId;
+        }
+        QVERIFY(!comesAndGoes.empty());
+        {
+            history::HistoryStore store(path);
+            for (const int day : {1, 2, 3}) {
+                const HeadlessRun run(day);
+                store.save(history::MakeStoredRun(*run.host.lastReport(), run.items));
+            }
+        }
+        SimulatedWindow window({}, false, path);
+        TMainForm& form = window.form();
+        QTableView& list = historyList(form);
+        list.setCurrentIndex(list.model()->index(0, 0));
+        auto& charts = control<HistoryCharts>(form, "historyCharts");
+        const auto lines = [](QChart& chart) {
+            QList<QLineSeries*> found;
+            for (QAbstractSeries* series : chart.series())
+                if (auto* line = qobject_cast<QLineSeries*>(series))
+                    found << line;
+            return found;
+        };
+        const QList<QLineSeries*> shop = lines(charts.shopChart());
+        QCOMPARE(shop.size(), 2);
+        QCOMPARE(shop[0]->count(), 3);
+        QCOMPARE(shop[0]->at(2).y(), list.model()->index(0, 3).data().toDouble());  // the newest run's demotions
+
+        // Opened on the newest run, the item's ranks have a gap on the second day.
+        list.selectRow(0);
+        control<QAction>(list, "openRunAction").trigger();
+        int row = 1;
+        while (row < form.sgData1().rowCount() && form.sgData1().cell(5, row) != comesAndGoes)
+            ++row;
+        auto& allItems = control<ResultGrid>(form, "sgData1");
+        allItems.setCurrentIndex(allItems.model()->index(row - 1, 0));
+        control<QAction>(allItems, "itemHistoryAction").trigger();
+        QVERIFY(waitUntil([&] { return lines(charts.itemChart()).size() == 4; }, 20000));
+        for (QLineSeries* piece : lines(charts.itemChart()))
+            QCOMPARE(piece->count(), 1);  // day 1 and day 3 each stand alone
+        QVERIFY(charts.itemChart().title().contains(QString::fromStdString(gbkToUtf8(form.sgData1().cell(1, row)))));
     }
 
     void everyRunThroughTheWindowIsSaved()
