@@ -18,11 +18,23 @@ qreal msecs(std::chrono::system_clock::time_point when)
     return static_cast<qreal>(std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count());
 }
 
+// Small type and margins: two pictures share the tab at the window's smallest size.
+QFont smallFont(int pixels, bool bold = false)
+{
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
 QChart* newChart(const QString& title)
 {
     auto* chart = new QChart();
     chart->setTitle(title);
+    chart->setTitleFont(smallFont(12, true));
+    chart->setMargins(QMargins(2, 2, 2, 2));
     chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setFont(smallFont(11));
     return chart;
 }
 
@@ -38,11 +50,16 @@ std::pair<QDateTimeAxis*, QValueAxis*> resetChart(QChart& chart, const QString& 
     chart.setTitle(title);
     auto* across = new QDateTimeAxis(&chart);
     across->setFormat(QStringLiteral("MM-dd"));
-    across->setTitleText(QStringLiteral("探测时间"));
+    across->setTickCount(5);
     auto* down = new QValueAxis(&chart);
     down->setTitleText(downTitle);
     down->setLabelFormat(QStringLiteral("%d"));
     down->setReverse(downReversed);
+    down->setTickCount(5);
+    for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(across), static_cast<QAbstractAxis*>(down)}) {
+        axis->setLabelsFont(smallFont(11));
+        axis->setTitleFont(smallFont(11));
+    }
     chart.addAxis(across, Qt::AlignBottom);
     chart.addAxis(down, Qt::AlignLeft);
     return {across, down};
@@ -110,6 +127,7 @@ void HistoryCharts::showShop(const QString& seller, const std::vector<history::S
     addLine(*shopChart_, QStringLiteral("降权宝贝"), QColor(0x2f, 0x6f, 0xb5), demoted, true);
     addLine(*shopChart_, QStringLiteral("前十名被判隐性降权"), QColor(Qt::red), judged, true);
     down->setRange(0, most + 1);
+    down->applyNiceNumbers();
     if (!points.empty())
         spanTime(*across, msecs(points.front().started), msecs(points.back().started));
 }
@@ -153,6 +171,7 @@ void HistoryCharts::showItem(const QString& title, const std::vector<history::It
     for (Line& line : lines)
         endPiece(line);
     down->setRange(0, largest + 1);
+    down->applyNiceNumbers();
     if (!points.empty())
         spanTime(*across, msecs(points.front().started), msecs(points.back().started));
 }

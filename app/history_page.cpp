@@ -88,7 +88,8 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
     split->addWidget(list_);
     split->addWidget(charts_);
     split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(1, 3);
+    split->setSizes({120, 360});  // the pictures need the room more than the list
     layout->addWidget(split);
 
     connect(filter_, &QLineEdit::textChanged, this, &HistoryPage::showRuns);

@@ -107,6 +107,7 @@ RankChartDialog::RankChartDialog(RankPicture picture, std::string itemHost, Plat
     demotedTitle->setWordWrap(true);
     auto* demoted = new QListWidget(this);
     demoted->setObjectName(QStringLiteral("demotedOutrightList"));
+    demoted->setWordWrap(true);
     for (const DemotedItem& item : picture_.demotedOutright) {
         auto* row = new QListWidgetItem(QStringLiteral("%1（成交量 %2）").arg(displayText(item.title)).arg(item.sales), demoted);
         row->setData(Qt::UserRole, displayText(item.itemId));

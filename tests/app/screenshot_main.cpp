@@ -1,14 +1,25 @@
 // Takes the screenshots of the documentation: runs a detection of "demo-shop" through
 // the window against a simulator, then writes one PNG per result tab and one of the
-// explanation page. Usage: tamsel-screenshot OUTPUT_DIR HOST:PORT
+// explanation page; then the rank picture of "big-shop", and the history tab over a week of
+// "daily-shop" runs. Usage: tamsel-screenshot OUTPUT_DIR HOST:PORT
 
+#include "catalogue.h"
+#include "detection_run.h"
+#include "headless_host.h"
+#include "history_charts.h"
+#include "history_store.h"
 #include "main_form.h"
+#include "rank_chart.h"
 #include "recording_platform.h"
+#include "result_grid.h"
 #include "web_engine_setup.h"
 #include "window_helpers.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -23,12 +34,46 @@ namespace {
 using tamsel::app::TMainForm;
 using tamsel::app::testing::waitUntil;
 
-bool shoot(TMainForm& form, const QString& path)
+bool shoot(QWidget& window, const QString& path)
 {
     QTest::qWait(300);
     // From the screen, so the web views' own rendering is in the picture too.
-    const QPixmap shot = form.screen()->grabWindow(form.winId());
+    const QPixmap shot = window.screen()->grabWindow(window.winId());
     return shot.save(path);
+}
+
+// A week of daily-shop, one run a day, as if the seller had checked every morning.
+bool storeAWeek(const std::string& historyPath)
+{
+    tamsel::history::HistoryStore store(historyPath);
+    const auto now = std::chrono::system_clock::now();
+    for (int day = 1; day <= 7; ++day) {
+        tamsel::sim::MarketSimulatorOptions options;
+        options.day = day;
+        tamsel::sim::MarketSimulator simulator(std::move(options));
+        tamsel::HeadlessHost host("daily-shop");
+        tamsel::DetectionRun run(host, "127.0.0.1:" + std::to_string(simulator.start()));
+        if (!host.runToEnd(run, std::chrono::minutes(1)))
+            return false;
+        tamsel::RunReport report = *host.lastReport();
+        report.started = now - std::chrono::hours(24 * (8 - day));
+        report.ended = report.started + report.elapsed;
+        store.save(tamsel::history::MakeStoredRun(report, run.items()));
+    }
+    return true;
+}
+
+bool detect(TMainForm& form, const QString& seller)
+{
+    using tamsel::app::testing::control;
+    auto* btnSearch = &control<QPushButton>(form, "btnSearch");
+    control<QLineEdit>(form, "txtID").setText(seller);
+    QTest::mouseClick(btnSearch, Qt::LeftButton);
+    if (!waitUntil([&] { return !form.run().running(); }, 120000)) {
+        std::fprintf(stderr, "tamsel-screenshot: the run did not end\n");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -45,25 +90,22 @@ int main(int argc, char** argv)
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const std::string host = argv[2];
 
+    QTemporaryDir historyFolder;
+    const std::string historyPath = historyFolder.filePath(QStringLiteral("history.sqlite3")).toStdString();
+    if (!storeAWeek(historyPath))
+        return 1;
     tamsel::app::testing::RecordingPlatform platform;
-    TMainForm form({host, host, host}, platform);
+    TMainForm form({host, host, host}, platform, historyPath);
     form.move(0, 0);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
 
     using tamsel::app::testing::control;
-    auto* txtID = &control<QLineEdit>(form, "txtID");
-    auto* btnSearch = &control<QPushButton>(form, "btnSearch");
     auto* mainPage = &control<QTabWidget>(form, "MainPage");
     auto* noteweb = &control<QWebEngineView>(form, "noteweb");
-    QTest::keyClicks(txtID, QStringLiteral("demo-shop"));
-    QTest::mouseClick(btnSearch, Qt::LeftButton);
-    if (!waitUntil([&] { return !btnSearch->isEnabled(); }, 2000) ||
-        !waitUntil([&] { return btnSearch->isEnabled(); }, 60000)) {
-        std::fprintf(stderr, "tamsel-screenshot: the run did not end\n");
+    if (!detect(form, QStringLiteral("demo-shop")))
         return 1;
-    }
     if (form.sgData1().rowCount() <= 2) {
         std::fprintf(stderr, "tamsel-screenshot: the run found no items\n");
         return 1;
@@ -78,5 +120,36 @@ int main(int argc, char** argv)
     mainPage->setCurrentIndex(4);
     waitUntil([&] { return !noteweb->title().isEmpty() && noteweb->page()->isLoading() == false; }, 10000);
     ok = shoot(form, out.filePath(QStringLiteral("explanation.png"))) && ok;
+
+    if (!detect(form, QStringLiteral("big-shop")))
+        return 1;
+    mainPage->setCurrentIndex(2);
+    QTest::mouseClick(&control<QPushButton>(form, "btnRankChart"), Qt::LeftButton);
+    auto& chart = control<tamsel::app::RankChartDialog>(form, "rankChartDialog");
+    chart.move(0, 0);
+    waitUntil([&] { return chart.complete(); }, 10000);
+    ok = shoot(chart, out.filePath(QStringLiteral("rank-picture.png"))) && ok;
+    chart.close();
+
+    // The newest daily-shop run, and the ranks of an item that was demoted outright on some days.
+    mainPage->setCurrentIndex(6);
+    control<QLineEdit>(form, "historyFilter").setText(QStringLiteral("daily-shop"));
+    auto& list = control<QTableView>(form, "historyList");
+    list.selectRow(0);
+    control<QAction>(list, "openRunAction").trigger();
+    std::string comesAndGoes;
+    for (int day = 1; day <= 7 && comesAndGoes.empty(); ++day)
+        for (const auto& item : tamsel::sim::findShop("daily-shop", day)->defaultOrder)
+            if (item.demoted && !item.itemId.empty())
+                comesAndGoes = item.itemId;
+    auto& allItems = control<tamsel::app::ResultGrid>(form, "sgData1");
+    for (int row = 1; row < form.sgData1().rowCount(); ++row)
+        if (form.sgData1().cell(5, row) == comesAndGoes)
+            allItems.setCurrentIndex(allItems.model()->index(row - 1, 0));
+    control<QAction>(allItems, "itemHistoryAction").trigger();
+    list.selectRow(0);
+    auto& charts = control<tamsel::app::HistoryCharts>(form, "historyCharts");
+    waitUntil([&] { return charts.itemChart().series().size() > 1; }, 20000);
+    ok = shoot(form, out.filePath(QStringLiteral("history.png"))) && ok;
     return ok ? 0 : 1;
 }

@@ -137,9 +137,15 @@ Shop buildShop(const Recipe& recipe)
 Recipe dailyShopRecipe(int day)
 {
     const int d = ((day % 840) + 840) % 840;  // the recipe repeats; days before 0 are allowed
-    return {"daily-shop", "4", "771204356", "浙江 义乌", 100, 8, 640, 19520000000ull, 12,
-            {{1 + d % 4, 9 + (d % 3) * 6}, {6 + d % 5, 30 + d % 7}},
-            {{12 + d % 6, 40 + d % 10}, {30 + (d % 7) * 5, 85}}};
+    Recipe recipe{"daily-shop", "4", "771204356", "浙江 义乌", 100, 8, 640, 19520000000ull, 12,
+                  {{1 + d % 4, 9 + (d % 3) * 6}, {6 + d % 5, 30 + d % 7}},
+                  {{12 + d % 6, 40 + d % 10}, {30 + (d % 7) * 5, 85}}};
+    // Some days a third item disappears from the sales order, some days a top seller sinks.
+    if (d % 3 == 1)
+        recipe.hidden.push_back({60 + d % 9, 95});
+    if (d % 4 == 2)
+        recipe.rankedLower.push_back({9, 70});
+    return recipe;
 }
 
 std::vector<Shop> buildCatalogue()
