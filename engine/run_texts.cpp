@@ -11,30 +11,32 @@ namespace {
 // Enough for any status line a person needs to read; answers may send kilobytes.
 constexpr std::size_t MaxMessageBytes = 200;
 
-const char* stageName(RunStage stage)
+struct StageNames {
+    const char* shown;   // for people
+    const char* logged;  // for the command line's report
+};
+
+StageNames namesOf(RunStage stage)
 {
     switch (stage) {
     case RunStage::SearchForm:
-        return "搜索表单";
+        return {"搜索表单", "search form"};
     case RunStage::SalesOrder:
-        return "销量排序";
+        return {"销量排序", "sales-order"};
     case RunStage::DefaultOrder:
         break;
     }
-    return "默认排序";
+    return {"默认排序", "default-order"};
+}
+
+const char* stageName(RunStage stage)
+{
+    return namesOf(stage).shown;
 }
 
 const char* stageNameForLog(RunStage stage)
 {
-    switch (stage) {
-    case RunStage::SearchForm:
-        return "search form";
-    case RunStage::SalesOrder:
-        return "sales-order";
-    case RunStage::DefaultOrder:
-        break;
-    }
-    return "default-order";
+    return namesOf(stage).logged;
 }
 
 std::string place(RunStage stage, int page)
