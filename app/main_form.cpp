@@ -1,13 +1,11 @@
 #include "main_form.h"
 
 #include "codepage.h"
-#include "comparison_dialog.h"
 #include "csv_export.h"
 #include "detection_run.h"
 #include "gbk_text.h"
 #include "grid_model.h"
-#include "history_charts.h"
-#include "history_page.h"
+#include "history_tab.h"
 #include "info_pages.h"
 #include "link_label.h"
 #include "platform.h"
@@ -16,8 +14,6 @@
 #include "result_grid.h"
 #include "result_grids.h"
 #include "run_grids.h"
-#include "run_history.h"
-#include "run_list_model.h"
 #include "run_texts.h"
 #include "site_urls.h"
 #include "skin_frame.h"
@@ -201,31 +197,8 @@ void TMainForm::setupGridActions(int index)
 
 void TMainForm::setupHistory(const std::string& historyPath)
 {
-    auto* sheet = new QWidget();
-    sheet->setObjectName(QStringLiteral("skinTabSheet7"));
-    MainPage_->addTab(sheet, QStringLiteral("探测历史"));
-    historyPage_ = new HistoryPage(platform_, sheet);
-    auto* layout = new QVBoxLayout(sheet);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(historyPage_);
-
-    history_ = new RunHistory(historyPath, this);
-    connect(history_, &RunHistory::changed, this, &TMainForm::refreshHistory);
-    connect(history_, &RunHistory::failed, this, [this](const QString& what) { historyPage_->setUnavailable(what); });
-    connect(history_, &RunHistory::itemHistoryRead, this,
-            [this](const std::string&, const std::vector<history::ItemHistoryPoint>& points) {
-                historyPage_->charts().showItem(itemHistoryTitle_, points);
-            });
-    connect(historyPage_, &HistoryPage::openRequested, this, &TMainForm::openStoredRun);
-    connect(historyPage_, &HistoryPage::compareRequested, this, &TMainForm::compareStoredRun);
-    connect(historyPage_, &HistoryPage::deleteRequested, this, &TMainForm::deleteStoredRuns);
-    if (!history_->available())
-        historyPage_->setUnavailable(QStringLiteral("历史记录已关闭：") + history_->unavailableReason());
-    if (!history_->movedAside().isEmpty())
-        platform_.warn(this, QStringLiteral("探测历史"),
-                       QStringLiteral("历史记录文件已损坏，已原样保留为 %1，现在使用新的历史记录文件。")
-                           .arg(history_->movedAside()));
-    refreshHistory();
+    historyTab_ = new HistoryTab(*MainPage_, historyPath, hosts_.itemHost, platform_, *this);
+    connect(historyTab_, &HistoryTab::runOpened, this, &TMainForm::showStoredRun);
 }
 
 void TMainForm::showItemHistory(int gridIndex)
@@ -235,69 +208,25 @@ void TMainForm::showItemHistory(int gridIndex)
     const std::string itemId = models_[gridIndex]->cell(IdColumns[gridIndex], row);
     if (itemId.empty() || !shownRun_)
         return;
-    if (!history_->available()) {
-        platform_.warn(this, QStringLiteral("查看排名变化"), QStringLiteral("历史记录已关闭：") + history_->unavailableReason());
-        return;
-    }
-    itemHistoryTitle_ = displayText(models_[gridIndex]->cell(1, row));
-    historyPage_->charts().showItemLoading(itemHistoryTitle_);
-    history_->readItemHistory(shownRun_->sellerId, itemId);
+    historyTab_->showItemHistory(shownRun_->sellerId, itemId, displayText(models_[gridIndex]->cell(1, row)));
     MainPage_->setCurrentIndex(6);
 }
 
-void TMainForm::refreshHistory()
-{
-    historyPage_->setRuns(history_->list());
-}
-
-void TMainForm::openStoredRun(std::int64_t id)
+void TMainForm::showStoredRun(const history::StoredRun& stored)
 {
     if (!btnSearch_->isEnabled())
         return;
-    std::optional<history::StoredRun> stored = history_->load(id);
-    if (!stored)
-        return;
-    RunItems items = history::ItemsOf(*stored);
-    ShowRun(items, stored->report, *models_[0], *models_[1], *models_[2]);
+    RunItems items = history::ItemsOf(stored);
+    ShowRun(items, stored.report, *models_[0], *models_[1], *models_[2]);
     for (GridModel* model : models_)
         model->publishRows();
-    shownRun_ = stored->report;
-    const QString started = QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(stored->report.started))
+    shownRun_ = stored.report;
+    const QString started = QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(stored.report.started))
                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    showStatus(QStringLiteral("正在显示 %1 的探测记录：").arg(started) + QString::fromStdString(outcomeText(stored->report)),
-               stored->report.outcome == RunOutcome::Incomplete || stored->report.outcome == RunOutcome::Failed);
+    showStatus(QStringLiteral("正在显示 %1 的探测记录：").arg(started) + QString::fromStdString(outcomeText(stored.report)),
+               stored.report.outcome == RunOutcome::Incomplete || stored.report.outcome == RunOutcome::Failed);
     sbar_->setToolTip(QString());
     MainPage_->setCurrentIndex(0);
-}
-
-void TMainForm::compareStoredRun(std::int64_t id)
-{
-    const std::optional<history::StoredRun> later = history_->load(id);
-    if (!later)
-        return;
-    if (!later->report.judged()) {
-        platform_.warn(this, QStringLiteral("与上一次对比"), QStringLiteral("这次探测没有结果（%1），无法对比。")
-                                                                 .arg(outcomeLabel(later->report.outcome)));
-        return;
-    }
-    const std::optional<history::RunSummary> previous = history_->previousJudged(id);
-    const std::optional<history::StoredRun> earlier = previous ? history_->load(previous->id) : std::nullopt;
-    if (!earlier) {
-        platform_.warn(this, QStringLiteral("与上一次对比"), QStringLiteral("这个卖家没有更早的、有结果的探测记录。"));
-        return;
-    }
-    const RunComparison comparison = CompareRuns({earlier->defaultOrder, earlier->salesOrder},
-                                                 {later->defaultOrder, later->salesOrder});
-    auto* dialog = new ComparisonDialog(comparison, earlier->report, later->report, hosts_.itemHost, platform_, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->show();
-}
-
-void TMainForm::deleteStoredRuns(const std::vector<std::int64_t>& ids)
-{
-    if (platform_.askYesNo(this, QStringLiteral("删除探测记录"),
-                           QStringLiteral("确定删除选中的 %1 条探测记录吗？删除后无法恢复。").arg(ids.size())))
-        history_->remove(ids);
 }
 
 void TMainForm::exportShownRun()
@@ -604,8 +533,8 @@ void TMainForm::runEnded(const RunReport& report)
 {
     labStop_->hide();
     shownRun_ = report;
-    historyPage_->setOpeningAllowed(true);
-    history_->save(report, run_->items());
+    historyTab_->setOpeningAllowed(true);
+    historyTab_->save(report, run_->items());
     const bool alarming = report.outcome == RunOutcome::Incomplete || report.outcome == RunOutcome::Failed;
     showStatus(QString::fromStdString(outcomeText(report)), alarming);
     QStringList problems;
@@ -645,7 +574,7 @@ void TMainForm::btnSearchClick()
     sbar_->setToolTip(QString());
     labStop_->show();
     shownRun_.reset();
-    historyPage_->setOpeningAllowed(false);
+    historyTab_->setOpeningAllowed(false);
     run_->btnSearchClick();
 }
 

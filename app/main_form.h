@@ -2,6 +2,7 @@
 
 #include "app_hosts.h"
 #include "run_host.h"
+#include "stored_run.h"
 #include "skin.h"
 
 #include <QWidget>
@@ -30,12 +31,11 @@ struct GridColumn;
 namespace tamsel::app {
 
 class GridModel;
-class HistoryPage;
+class HistoryTab;
 class InfoPages;
 class LinkLabel;
 class Platform;
 class ResultGrid;
-class RunHistory;
 class SkinFrame;
 
 // The program's one window: the seller id, the start button, the three result grids,
@@ -84,10 +84,8 @@ public slots:
     void selectRankingRow(const std::string& itemId);
     // The ranks of the item on the selected row of a grid across the shop's stored runs.
     void showItemHistory(int gridIndex);
-    // The history tab's requests.
-    void openStoredRun(std::int64_t id);
-    void compareStoredRun(std::int64_t id);
-    void deleteStoredRuns(const std::vector<std::int64_t>& ids);
+    // Shows a run opened from the history as it stood when it ended.
+    void showStoredRun(const history::StoredRun& stored);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -101,7 +99,6 @@ private:
     void setupStopControls();
     void setupGridActions(int index);
     void setupHistory(const std::string& historyPath);
-    void refreshHistory();
     void setupMainPage();
     void setupGrid(int index, QWidget& sheet, QRect design);
     void setupSortControls();
@@ -142,9 +139,7 @@ private:
     QPushButton* btnSort_ = nullptr;
     QPushButton* btnRankChart_ = nullptr;
     InfoPages* infoPages_ = nullptr;
-    HistoryPage* historyPage_ = nullptr;
-    RunHistory* history_ = nullptr;
-    QString itemHistoryTitle_;  // the item whose ranks the history tab reads
+    HistoryTab* historyTab_ = nullptr;
 
     std::unique_ptr<DetectionRun> run_;
     std::optional<RunReport> shownRun_;

@@ -1,0 +1,110 @@
+#include "history_tab.h"
+
+#include "comparison_dialog.h"
+#include "history_charts.h"
+#include "history_page.h"
+#include "platform.h"
+#include "run_comparison.h"
+#include "run_history.h"
+#include "run_list_model.h"
+
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tamsel::app {
+
+HistoryTab::HistoryTab(QTabWidget& pages, const std::string& historyPath, std::string itemHost, Platform& platform,
+                       QWidget& window)
+    : QObject(&window), itemHost_(std::move(itemHost)), platform_(platform), window_(window)
+{
+    auto* sheet = new QWidget();
+    sheet->setObjectName(QStringLiteral("skinTabSheet7"));
+    pages.addTab(sheet, QStringLiteral("探测历史"));
+    page_ = new HistoryPage(platform_, sheet);
+    auto* layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(page_);
+
+    history_ = new RunHistory(historyPath, this);
+    connect(history_, &RunHistory::changed, this, &HistoryTab::refresh);
+    connect(history_, &RunHistory::failed, page_, &HistoryPage::setUnavailable);
+    connect(history_, &RunHistory::itemHistoryRead, this,
+            [this](const std::string&, const std::vector<history::ItemHistoryPoint>& points) {
+                page_->charts().showItem(itemHistoryTitle_, points);
+            });
+    connect(page_, &HistoryPage::openRequested, this, &HistoryTab::open);
+    connect(page_, &HistoryPage::compareRequested, this, &HistoryTab::compare);
+    connect(page_, &HistoryPage::deleteRequested, this, &HistoryTab::remove);
+    if (!history_->available())
+        page_->setUnavailable(QStringLiteral("历史记录已关闭：") + history_->unavailableReason());
+    if (!history_->movedAside().isEmpty())
+        platform_.warn(&window_, QStringLiteral("探测历史"),
+                       QStringLiteral("历史记录文件已损坏，已原样保留为 %1，现在使用新的历史记录文件。")
+                           .arg(history_->movedAside()));
+    refresh();
+}
+
+void HistoryTab::save(const RunReport& report, const RunItems& items)
+{
+    history_->save(report, items);
+}
+
+void HistoryTab::setOpeningAllowed(bool allowed)
+{
+    page_->setOpeningAllowed(allowed);
+}
+
+void HistoryTab::showItemHistory(const std::string& sellerId, const std::string& itemId, const QString& title)
+{
+    if (!history_->available()) {
+        platform_.warn(&window_, QStringLiteral("查看排名变化"),
+                       QStringLiteral("历史记录已关闭：") + history_->unavailableReason());
+        return;
+    }
+    itemHistoryTitle_ = title;
+    page_->charts().showItemLoading(title);
+    history_->readItemHistory(sellerId, itemId);
+}
+
+void HistoryTab::refresh()
+{
+    page_->setRuns(history_->list());
+}
+
+void HistoryTab::open(std::int64_t id)
+{
+    if (const std::optional<history::StoredRun> stored = history_->load(id))
+        emit runOpened(*stored);
+}
+
+void HistoryTab::compare(std::int64_t id)
+{
+    const std::optional<history::StoredRun> later = history_->load(id);
+    if (!later)
+        return;
+    if (!later->report.judged()) {
+        platform_.warn(&window_, QStringLiteral("与上一次对比"),
+                       QStringLiteral("这次探测没有结果（%1），无法对比。").arg(outcomeLabel(later->report.outcome)));
+        return;
+    }
+    const std::optional<history::RunSummary> previous = history_->previousJudged(id);
+    const std::optional<history::StoredRun> earlier = previous ? history_->load(previous->id) : std::nullopt;
+    if (!earlier) {
+        platform_.warn(&window_, QStringLiteral("与上一次对比"), QStringLiteral("这个卖家没有更早的、有结果的探测记录。"));
+        return;
+    }
+    const RunComparison comparison =
+        CompareRuns({earlier->defaultOrder, earlier->salesOrder}, {later->defaultOrder, later->salesOrder});
+    auto* dialog = new ComparisonDialog(comparison, earlier->report, later->report, itemHost_, platform_, &window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+void HistoryTab::remove(const std::vector<std::int64_t>& ids)
+{
+    if (platform_.askYesNo(&window_, QStringLiteral("删除探测记录"),
+                           QStringLiteral("确定删除选中的 %1 条探测记录吗？删除后无法恢复。").arg(ids.size())))
+        history_->remove(ids);
+}
+
+}  // namespace tamsel::app

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "run_report.h"
+#include "stored_run.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QTabWidget;
+class QWidget;
+
+namespace tamsel::app {
+
+class HistoryPage;
+class Platform;
+class RunHistory;
+
+// The 探测历史 tab and its work: keeping every run that ends, listing, comparing and deleting
+// stored runs, and picturing an item's ranks across its shop's runs. The window shows the runs
+// the user opens.
+class HistoryTab : public QObject {
+    Q_OBJECT
+
+public:
+    // Adds the tab to `pages`; an empty path keeps no history.
+    HistoryTab(QTabWidget& pages, const std::string& historyPath, std::string itemHost, Platform& platform,
+               QWidget& window);
+
+    void save(const RunReport& report, const RunItems& items);
+    // Opening replaces the grids, which a run in progress owns.
+    void setOpeningAllowed(bool allowed);
+    // Pictures the item's ranks across the stored runs of the seller (ids as GBK).
+    void showItemHistory(const std::string& sellerId, const std::string& itemId, const QString& title);
+
+signals:
+    void runOpened(const history::StoredRun& run);
+
+private:
+    void refresh();
+    void open(std::int64_t id);
+    void compare(std::int64_t id);
+    void remove(const std::vector<std::int64_t>& ids);
+
+    std::string itemHost_;
+    Platform& platform_;
+    QWidget& window_;
+    HistoryPage* page_;
+    RunHistory* history_;
+    QString itemHistoryTitle_;  // the item whose ranks are being read
+};
+
+}  // namespace tamsel::app
