@@ -2,18 +2,16 @@
 
 #include "app_hosts.h"
 #include "run_host.h"
-#include "stored_run.h"
 #include "skin.h"
+#include "stored_run.h"
 
 #include <QWidget>
 
 #include <memory>
-#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
 
 class QComboBox;
 class QFrame;
