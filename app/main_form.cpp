@@ -33,6 +33,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tamsel::app {
@@ -40,6 +41,7 @@ namespace tamsel::app {
 namespace {
 
 constexpr int ScrollBarThickness = 19;
+constexpr int PrepareChartsAfterMs = 500;
 constexpr int VerdictColumn = 7;
 // The maker's contact number on the QQ messenger.
 const QString ContactNumber = QStringLiteral("80018109");
@@ -77,6 +79,8 @@ TMainForm::TMainForm(const AppHosts& hosts, Platform& platform, const std::strin
     run_ = std::make_unique<DetectionRun>(*this, hosts_.searchHost);
     FormCreate();
     setupHistory(historyPath);
+    // Once the window stands, while the user starts typing.
+    QTimer::singleShot(PrepareChartsAfterMs, this, &prepareCharts);
 }
 
 TMainForm::~TMainForm()

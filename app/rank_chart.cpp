@@ -20,6 +20,14 @@
 
 namespace tamsel::app {
 
+void prepareCharts()
+{
+    QChartView view(new QChart());
+    view.chart()->addAxis(new QValueAxis(), Qt::AlignBottom);
+    view.resize(200, 150);
+    view.grab();  // lays out and paints once, off screen
+}
+
 ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* parent) : QChartView(chart, parent)
 {
     setRenderHint(QPainter::Antialiasing);

@@ -16,6 +16,10 @@ namespace tamsel::app {
 
 class Platform;
 
+// Sets up the chart library once, so that the first picture opens without its start-up pause;
+// the window calls it while idle after showing.
+void prepareCharts();
+
 // A chart view that zooms with the wheel or a dragged rectangle and goes back to the whole
 // picture on a double-click; its context menu saves the picture as PNG.
 class ZoomingChartView : public QChartView {
