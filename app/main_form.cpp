@@ -129,6 +129,8 @@ void TMainForm::setupSearchBar()
     setSkinSection(*btnSearch_, "button");
     btnSearch_->setGeometry(264, 8, 75, 25);
     connect(btnSearch_, &QPushButton::clicked, this, &TMainForm::btnSearchClick);
+    // Enter in the seller id presses the button, which does nothing while it is disabled.
+    connect(txtID_, &QLineEdit::returnPressed, btnSearch_, &QPushButton::click);
 }
 
 void TMainForm::setupStatusBar()
@@ -358,7 +360,8 @@ void TMainForm::setupTabOrder()
 
 void TMainForm::FormCreate()
 {
-    setWindowTitle(ApplicationTitle + QLatin1Char(' ') + Version);
+    // The taskbar keeps the plain title; only the skinned caption names the version.
+    skinFrame_->setCaption(ApplicationTitle + QLatin1Char(' ') + Version);
     UpdateCheck(hosts_.siteHost, platform_).CheckForUpdate(nullptr);
     MainPage_->setCurrentIndex(0);
     setupGridColumns(*models_[0], *grids_[0], sgData1Columns());
