@@ -1,6 +1,7 @@
 #include "desktop_platform.h"
 #include "main_form.h"
 #include "program_hosts.h"
+#include "qt_texts.h"
 #include "web_engine_setup.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int main(int, char** argv)
     int qtArgumentCount = 1;
     QApplication application(qtArgumentCount, argv);
     QApplication::setApplicationName(TMainForm::ApplicationTitle);
+    installChineseQtTexts(application);
     // Lets the desktop match the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(TAMSEL_APP_ID));
 
