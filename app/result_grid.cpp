@@ -185,17 +185,19 @@ void ResultGrid::updateScrollBars()
 void ResultGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTableView::mouseDoubleClickEvent(event);
-    emit dblClick();
+    if (event->button() == Qt::LeftButton)
+        emit dblClick();
 }
 
 bool ResultGrid::eventFilter(QObject* watched, QEvent* event)
 {
+    // A double-click's second press arrives as MouseButtonDblClick: it is a press too.
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         auto* source = static_cast<QWidget*>(watched);
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress)
-            emit mouseDown(mouse->button(), source->mapTo(this, mouse->position().toPoint()));
-        else if (source != viewport())  // the view's own handler reports the cells' double-clicks
+        emit mouseDown(mouse->button(), source->mapTo(this, mouse->position().toPoint()));
+        // The view's own handler reports the cells' double-clicks, once it has moved the selection.
+        if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton && source != viewport())
             emit dblClick();
     }
     return QTableView::eventFilter(watched, event);

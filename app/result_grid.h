@@ -36,8 +36,10 @@ public:
     int selectionTop() const;
 
 signals:
-    // A mouse press anywhere on the grid, in the grid's coordinates.
+    // Every mouse press anywhere on the grid, a double-click's second one included, in the
+    // grid's coordinates.
     void mouseDown(Qt::MouseButton button, QPoint pos);
+    // A double-click of the left button.
     void dblClick();
 
 protected:
