@@ -49,7 +49,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    CaptionButton* addButton(const char* name, const QPixmap& glyph, const QColor& hover);
     void layoutFrame();
     Qt::Edges edgesAt(QPoint pos) const;
     bool inCaption(QPoint pos) const;
