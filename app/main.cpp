@@ -19,7 +19,9 @@ int main(int, char** argv)
     QGuiApplication::setDesktopFileName(QString::fromLatin1(TAMSEL_APP_ID));
 
     DesktopPlatform platform;
-    TMainForm form(AppHosts{TAMSEL_PROGRAM_SEARCH_HOST, TAMSEL_PROGRAM_ITEM_HOST, TAMSEL_PROGRAM_SITE_HOST}, platform);
+    TMainForm form(AppHosts{TAMSEL_PROGRAM_SEARCH_HOST, TAMSEL_PROGRAM_ITEM_HOST, TAMSEL_PROGRAM_SITE_HOST,
+                            TAMSEL_PROGRAM_SOFT_HOST},
+                   platform);
     form.show();
     return QApplication::exec();
 }

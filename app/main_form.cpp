@@ -315,7 +315,7 @@ void TMainForm::setupADPanel(int index, QWidget& sheet)
     label(0, QStringLiteral("Tamsel官方博客："), QPoint(8, 16));
     link(0, siteUrl(hosts_.siteHost, QStringLiteral("/")), 16);
     label(1, QStringLiteral("Tamsel官方软件："), QPoint(8, 40));
-    link(1, siteUrl(hosts_.siteHost, QStringLiteral("/")), 40);
+    link(1, siteUrl(hosts_.softHost, QStringLiteral("/")), 40);
     label(2, QStringLiteral("Tamsel官方论坛："), QPoint(8, 64));
     link(2, siteUrl(hosts_.siteHost, QStringLiteral("/bbs")), 64);
     // The skin's font is wider than the one the design positions were made for:

@@ -1,5 +1,6 @@
 #include "app_test_main.h"
 #include "codepage.h"
+#include "detection_run.h"
 #include "grid_model.h"
 #include "link_label.h"
 #include "result_grid.h"
@@ -293,24 +294,33 @@ private slots:
         QCOMPARE(posts, enabled ? 1 : 0);
     }
 
-    void theLinksOpenTheMakersSite_data()
+    void theLinksOpenTheMakersSites_data()
     {
         QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("softwareSite");
         QTest::addColumn<QString>("path");
-        QTest::newRow("status bar: the shop and site") << QStringLiteral("labCP") << QStringLiteral("/");
-        QTest::newRow("first panel: blog") << QStringLiteral("skinLinkLabel1") << QStringLiteral("/");
-        QTest::newRow("first panel: forum") << QStringLiteral("skinLinkLabel3") << QStringLiteral("/bbs");
-        QTest::newRow("second panel: forum") << QStringLiteral("skinLinkLabel6") << QStringLiteral("/bbs");
+        QTest::newRow("status bar: the shop and site") << QStringLiteral("labCP") << false << QStringLiteral("/");
+        QTest::newRow("first panel: blog") << QStringLiteral("skinLinkLabel1") << false << QStringLiteral("/");
+        QTest::newRow("first panel: software") << QStringLiteral("skinLinkLabel2") << true << QStringLiteral("/");
+        QTest::newRow("first panel: forum") << QStringLiteral("skinLinkLabel3") << false << QStringLiteral("/bbs");
+        QTest::newRow("second panel: blog") << QStringLiteral("skinLinkLabel4") << false << QStringLiteral("/");
+        QTest::newRow("second panel: software") << QStringLiteral("skinLinkLabel5") << true << QStringLiteral("/");
+        QTest::newRow("second panel: forum") << QStringLiteral("skinLinkLabel6") << false << QStringLiteral("/bbs");
     }
 
-    void theLinksOpenTheMakersSite()
+    void theLinksOpenTheMakersSites()
     {
         QFETCH(QString, link);
+        QFETCH(bool, softwareSite);
         QFETCH(QString, path);
         auto& label = control<LinkLabel>(form(), link.toLatin1().constData());
-        control<QTabWidget>(form(), "MainPage").setCurrentIndex(link == QStringLiteral("skinLinkLabel6") ? 1 : 0);
+        QWidget* sheet = label.parentWidget()->parentWidget();
+        if (sheet->objectName().startsWith(QStringLiteral("skinTabSheet")))
+            control<QTabWidget>(form(), "MainPage").setCurrentWidget(sheet);
         QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(3, 3));
-        const QUrl expected(QStringLiteral("http://%1%2").arg(QString::fromStdString(window_->host()), path));
+        const AppHosts hosts = simulatedHosts(window_->host());
+        const QUrl expected(QStringLiteral("http://%1%2").arg(
+            QString::fromStdString(softwareSite ? hosts.softHost : hosts.siteHost), path));
         QCOMPARE(window_->platform().opened, QList<QUrl>{expected});
         QCOMPARE(label.cursor().shape(), Qt::PointingHandCursor);
         QVERIFY(label.font().underline());

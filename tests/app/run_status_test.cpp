@@ -69,7 +69,7 @@ public:
 };
 
 struct Window {
-    explicit Window(const std::string& host) : form({host, host, host}, platform)
+    explicit Window(const std::string& host) : form(simulatedHosts(host), platform)
     {
         form.show();
         form.activateWindow();

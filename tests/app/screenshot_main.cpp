@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     const std::string host = argv[2];
 
     tamsel::app::testing::RecordingPlatform platform;
-    TMainForm form({host, host, host}, platform);
+    TMainForm form(tamsel::app::testing::simulatedHosts(host), platform);
     form.move(0, 0);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))

@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const qint64 applicationReady = sinceStart.elapsed();
     RecordingPlatform platform;
-    TMainForm form({host, host, host}, platform);
+    TMainForm form(simulatedHosts(host), platform);
     const qint64 windowCreated = sinceStart.elapsed();
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
