@@ -1,6 +1,5 @@
 #include "main_form.h"
 
-#include "codepage.h"
 #include "csv_export.h"
 #include "detection_run.h"
 #include "gbk_text.h"
@@ -364,21 +363,18 @@ void TMainForm::FormCreate()
     skinFrame_->setCaption(ApplicationTitle + QLatin1Char(' ') + Version);
     UpdateCheck(hosts_.siteHost, platform_).CheckForUpdate(nullptr);
     MainPage_->setCurrentIndex(0);
-    setupGridColumns(*models_[0], *grids_[0], sgData1Columns());
-    setupGridColumns(*models_[1], *grids_[1], sgData2Columns());
-    setupGridColumns(*models_[2], *grids_[2], sgData3Columns());
+    setupGridColumns(sgData1View(), sgData1Columns());
+    setupGridColumns(sgData2View(), sgData2Columns());
+    setupGridColumns(sgData3View(), sgData3Columns());
     infoPages_->navigate();
 }
 
-void TMainForm::setupGridColumns(GridModel& model, ResultGrid& grid, std::span<const GridColumn> columns)
+void TMainForm::setupGridColumns(ResultGrid& grid, std::span<const GridColumn> columns)
 {
-    model.setRowCount(2);
-    model.setColCount(static_cast<int>(columns.size()));
-    for (std::size_t col = 0; col < columns.size(); ++col) {
-        model.setCell(static_cast<int>(col), 0, utf8ToGbk(columns[col].headerUtf8));
+    SetupResultGrid(grid.gridModel(), columns);
+    for (std::size_t col = 0; col < columns.size(); ++col)
         grid.setColWidth(static_cast<int>(col), columns[col].width);
-    }
-    model.publishRows();
+    grid.gridModel().publishRows();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)
@@ -406,9 +402,9 @@ void TMainForm::FormResize()
         horizontal.setGeometry(grid.x(), grid.y() + grid.height() - 16, grid.width() - 16, horizontal.height());
     };
     placeGrid(0, 320, 40);
-    adPanels_[0]->move(grids_[0]->x() + grids_[0]->width() + 5, adPanels_[0]->y());
+    adPanels_[0]->move(sgData1View().x() + sgData1View().width() + 5, adPanels_[0]->y());
     placeGrid(1, 320, 40);
-    adPanels_[1]->move(grids_[1]->x() + grids_[1]->width() + 5, adPanels_[1]->y());
+    adPanels_[1]->move(sgData2View().x() + sgData2View().width() + 5, adPanels_[1]->y());
     placeGrid(2, 20, 70);
 
     infoPages_->placeFor(MainPage_->size());
@@ -510,13 +506,13 @@ void TMainForm::btnSortClick()
         return;
     switch (cbSort_->currentIndex()) {
     case 0:
-        TSortGrid::SortByColumn(*models_[2], 5, 2);
+        TSortGrid::SortByColumn(sgData3(), 5, 2);
         break;
     case 1:
-        TSortGrid::SortByColumn(*models_[2], 5, 1);
+        TSortGrid::SortByColumn(sgData3(), 5, 1);
         break;
     case 2:
-        TSortGrid::SortByColumn(*models_[2], 1, 2);
+        TSortGrid::SortByColumn(sgData3(), 1, 2);
         break;
     default:
         break;
@@ -525,17 +521,17 @@ void TMainForm::btnSortClick()
 
 void TMainForm::sgData1DblClick()
 {
-    openItemPage(*grids_[0], sgData1IdColumn);
+    openItemPage(sgData1View(), sgData1IdColumn);
 }
 
 void TMainForm::sgData2DblClick()
 {
-    openItemPage(*grids_[1], sgData2IdColumn);
+    openItemPage(sgData2View(), sgData2IdColumn);
 }
 
 void TMainForm::sgData3DblClick()
 {
-    openItemPage(*grids_[2], sgData3IdColumn);
+    openItemPage(sgData3View(), sgData3IdColumn);
 }
 
 void TMainForm::openItemPage(const ResultGrid& grid, int idColumn)
@@ -550,12 +546,12 @@ void TMainForm::sgData3MouseDown(Qt::MouseButton button, QPoint pos)
 {
     if (button != Qt::LeftButton)
         return;
-    const QPoint cell = grids_[2]->mouseToCell(pos);
+    const QPoint cell = sgData3View().mouseToCell(pos);
     if (cell.y() != 0)
         return;
     if (!btnSearch_->isEnabled())
         return;
-    TSortGrid::SortByColumn(*models_[2], cell.x() - 1, 0);
+    TSortGrid::SortByColumn(sgData3(), cell.x() - 1, 0);
 }
 
 }  // namespace tamsel::app
