@@ -253,11 +253,19 @@ void TMainForm::setupGrid(int index, QWidget& sheet, QRect design)
     setSkinSection(*vertical, "vscrollbar");
     vertical->setGeometry(design.right() + 1 - ResultGrid::ScrollBarOverlap, design.top(), ScrollBarThickness,
                           design.height());
+    // Made after the bars, so it lies over their ends.
+    auto* corner = new QWidget(&sheet);
+    corner->setObjectName(name + QStringLiteral("Corner"));
+    setSkinSection(*corner, "bothhscrollbar");
+    corner->setAttribute(Qt::WA_StyledBackground);
+    corner->setGeometry(vertical->x(), horizontal->y(), ScrollBarThickness, ScrollBarThickness);
     horizontal->hide();
     vertical->hide();
+    corner->hide();
     horizontalBars_[index] = horizontal;
     verticalBars_[index] = vertical;
-    grid->attachScrollBars(*horizontal, *vertical);
+    barCorners_[index] = corner;
+    grid->attachScrollBars(*horizontal, *vertical, *corner);
 
     static constexpr void (TMainForm::*DblClick[3])() = {&TMainForm::sgData1DblClick, &TMainForm::sgData2DblClick,
                                                           &TMainForm::sgData3DblClick};
@@ -400,6 +408,7 @@ void TMainForm::FormResize()
         vertical.setGeometry(grid.x() + grid.width() - 16, grid.y(), vertical.width(), grid.height());
         QScrollBar& horizontal = *horizontalBars_[index];
         horizontal.setGeometry(grid.x(), grid.y() + grid.height() - 16, grid.width() - 16, horizontal.height());
+        barCorners_[index]->move(vertical.x(), horizontal.y());
     };
     placeGrid(0, 320, 40);
     adPanels_[0]->move(sgData1View().x() + sgData1View().width() + 5, adPanels_[0]->y());

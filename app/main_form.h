@@ -123,6 +123,7 @@ private:
     ResultGrid* grids_[3] = {};
     QScrollBar* horizontalBars_[3] = {};
     QScrollBar* verticalBars_[3] = {};
+    QWidget* barCorners_[3] = {};  // where a grid's two bars meet
     QFrame* adPanels_[2] = {};
     QComboBox* cbSort_ = nullptr;
     QPushButton* btnSort_ = nullptr;

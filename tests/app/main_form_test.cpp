@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <QWebEngineView>
 #include <QWindow>
@@ -244,6 +246,106 @@ private slots:
         model.setRowCount(2);
         view.setColWidth(1, 500);
         QVERIFY(waitUntil([&] { return !vertical.isVisible() && !horizontal.isVisible(); }, 2000));
+    }
+
+    void theCornerPieceShowsWhileBothBarsDo_data()
+    {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("titleWidth");
+        QTest::newRow("all items, neither bar") << QStringLiteral("sgData1") << 0 << 2 << 500;
+        QTest::newRow("all items, vertical bar only") << QStringLiteral("sgData1") << 0 << 100 << 500;
+        QTest::newRow("all items, horizontal bar only") << QStringLiteral("sgData1") << 0 << 2 << 900;
+        QTest::newRow("all items, both bars") << QStringLiteral("sgData1") << 0 << 100 << 900;
+        QTest::newRow("demoted items, both bars") << QStringLiteral("sgData2") << 1 << 100 << 900;
+        QTest::newRow("ranking, both bars") << QStringLiteral("sgData3") << 2 << 100 << 900;
+        QTest::newRow("ranking, vertical bar only") << QStringLiteral("sgData3") << 2 << 100 << 500;
+    }
+
+    void theCornerPieceShowsWhileBothBarsDo()
+    {
+        QFETCH(QString, grid);
+        QFETCH(int, tab);
+        QFETCH(int, rows);
+        QFETCH(int, titleWidth);
+        control<QTabWidget>(form(), "MainPage").setCurrentIndex(tab);
+        const QByteArray name = grid.toLatin1();
+        auto& view = control<ResultGrid>(form(), name.constData());
+        auto& vertical = control<QScrollBar>(form(), (name + "VSB").constData());
+        auto& horizontal = control<QScrollBar>(form(), (name + "HSB").constData());
+        auto& corner = control<QWidget>(form(), (name + "Corner").constData());
+        view.gridModel().setRowCount(rows);
+        view.gridModel().publishRows();
+        view.setColWidth(1, titleWidth);
+        const bool both = rows > 2 && titleWidth > 500;
+        QVERIFY(waitUntil([&] { return vertical.isVisible() == (rows > 2) && horizontal.isVisible() == (titleWidth > 500); },
+                          2000));
+        QCOMPARE(corner.isVisible(), both);
+        QCOMPARE(corner.property("skinSection").toString(), QStringLiteral("bothhscrollbar"));
+        if (!both)
+            return;
+        QCOMPARE(corner.geometry(), QRect(vertical.x(), horizontal.y(), 19, 19));
+        QVERIFY(corner.geometry().intersects(vertical.geometry()));
+        // Scrolled to the end, the vertical bar's handle stands clear of the corner piece.
+        vertical.setValue(vertical.maximum());
+        QStyleOptionSlider option;
+        option.initFrom(&vertical);
+        option.subControls = QStyle::SC_All;
+        option.orientation = Qt::Vertical;
+        option.minimum = vertical.minimum();
+        option.maximum = vertical.maximum();
+        option.sliderPosition = vertical.sliderPosition();
+        option.sliderValue = vertical.value();
+        option.singleStep = vertical.singleStep();
+        option.pageStep = vertical.pageStep();
+        const QRect handle =
+            vertical.style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, &vertical);
+        QVERIFY2(vertical.mapTo(&form(), handle.bottomLeft()).y() < corner.mapTo(&form(), QPoint(0, 0)).y(),
+                 qPrintable(QStringLiteral("handle ends at %1 of %2").arg(handle.bottom()).arg(vertical.height())));
+    }
+
+    void theNumberColumnSizesByItsBorderInTheHeaderRow_data()
+    {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<int>("grabAt");  // pixels right of the border
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("drag");
+        QTest::addColumn<int>("width");
+        QTest::newRow("ranking: on the border, 25 px right") << QStringLiteral("sgData3") << 2 << 0 << 0 << 25 << 60;
+        QTest::newRow("ranking: on the border, 20 px left") << QStringLiteral("sgData3") << 2 << 0 << 0 << -20 << 15;
+        QTest::newRow("ranking: just left of it, over the corner") << QStringLiteral("sgData3") << 2 << -2 << 0 << 25
+                                                                   << 60;
+        QTest::newRow("ranking: just right of it, over the header") << QStringLiteral("sgData3") << 2 << 2 << 0 << 25
+                                                                    << 60;
+        QTest::newRow("ranking: never narrower than a pixel") << QStringLiteral("sgData3") << 2 << 0 << 0 << -50 << 1;
+        QTest::newRow("ranking: the border in a data row does not size") << QStringLiteral("sgData3") << 2 << 0 << 1
+                                                                         << 25 << 35;
+        QTest::newRow("ranking: away from the border does not size") << QStringLiteral("sgData3") << 2 << 12 << 0
+                                                                     << 25 << 35;
+        QTest::newRow("all items: not resizable") << QStringLiteral("sgData1") << 0 << 0 << 0 << 25 << 35;
+    }
+
+    void theNumberColumnSizesByItsBorderInTheHeaderRow()
+    {
+        QFETCH(QString, grid);
+        QFETCH(int, tab);
+        QFETCH(int, grabAt);
+        QFETCH(int, row);
+        QFETCH(int, drag);
+        QFETCH(int, width);
+        control<QTabWidget>(form(), "MainPage").setCurrentIndex(tab);
+        auto& view = control<ResultGrid>(form(), grid.toLatin1().constData());
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QPoint grab(view.frameWidth() + view.colWidth(0) + grabAt, view.frameWidth() + row * 20 + 10);
+        QWindow* window = form().windowHandle();
+        const QPoint from = view.mapTo(&form(), grab);
+        QTest::mousePress(window, Qt::LeftButton, {}, from);
+        QTest::mouseMove(window, from + QPoint(drag, 0));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, from + QPoint(drag, 0));
+        QCOMPARE(view.colWidth(0), width);
+        QCOMPARE(view.colWidth(1), 500);
     }
 
     void theSortChoiceStartsOnTheShopsMainItems()
