@@ -2,6 +2,7 @@
 #include "history_store.h"
 #include "main_form.h"
 #include "program_hosts.h"
+#include "qt_texts.h"
 #include "web_engine_setup.h"
 
 #include <QApplication>
@@ -14,12 +15,14 @@ int main(int, char** argv)
     int qtArgumentCount = 1;
     QApplication application(qtArgumentCount, argv);
     QApplication::setApplicationName(TMainForm::ApplicationTitle);
+    installChineseQtTexts(application);
     // Lets the desktop match the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(TAMSEL_APP_ID));
 
     DesktopPlatform platform;
-    TMainForm form(AppHosts{TAMSEL_PROGRAM_SEARCH_HOST, TAMSEL_PROGRAM_ITEM_HOST, TAMSEL_PROGRAM_SITE_HOST}, platform,
-                   tamsel::history::DefaultHistoryPath(TAMSEL_PROGRAM_DEMO));
+    TMainForm form(AppHosts{TAMSEL_PROGRAM_SEARCH_HOST, TAMSEL_PROGRAM_ITEM_HOST, TAMSEL_PROGRAM_SITE_HOST,
+                            TAMSEL_PROGRAM_SOFT_HOST},
+                   platform, tamsel::history::DefaultHistoryPath(TAMSEL_PROGRAM_DEMO));
     form.show();
     return QApplication::exec();
 }

@@ -1,6 +1,5 @@
 #include "main_form.h"
 
-#include "codepage.h"
 #include "csv_export.h"
 #include "detection_run.h"
 #include "gbk_text.h"
@@ -140,6 +139,8 @@ void TMainForm::setupSearchBar()
     setSkinSection(*btnSearch_, "button");
     btnSearch_->setGeometry(264, 8, 75, 25);
     connect(btnSearch_, &QPushButton::clicked, this, &TMainForm::btnSearchClick);
+    // Enter in the seller id presses the button, which does nothing while it is disabled.
+    connect(txtID_, &QLineEdit::returnPressed, btnSearch_, &QPushButton::click);
 }
 
 void TMainForm::setupStatusBar()
@@ -301,11 +302,19 @@ void TMainForm::setupGrid(int index, QWidget& sheet, QRect design)
     setSkinSection(*vertical, "vscrollbar");
     vertical->setGeometry(design.right() + 1 - ResultGrid::ScrollBarOverlap, design.top(), ScrollBarThickness,
                           design.height());
+    // Made after the bars, so it lies over their ends.
+    auto* corner = new QWidget(&sheet);
+    corner->setObjectName(name + QStringLiteral("Corner"));
+    setSkinSection(*corner, "bothhscrollbar");
+    corner->setAttribute(Qt::WA_StyledBackground);
+    corner->setGeometry(vertical->x(), horizontal->y(), ScrollBarThickness, ScrollBarThickness);
     horizontal->hide();
     vertical->hide();
+    corner->hide();
     horizontalBars_[index] = horizontal;
     verticalBars_[index] = vertical;
-    grid->attachScrollBars(*horizontal, *vertical);
+    barCorners_[index] = corner;
+    grid->attachScrollBars(*horizontal, *vertical, *corner);
 
     static constexpr void (TMainForm::*DblClick[3])() = {&TMainForm::sgData1DblClick, &TMainForm::sgData2DblClick,
                                                           &TMainForm::sgData3DblClick};
@@ -396,7 +405,7 @@ void TMainForm::setupADPanel(int index, QWidget& sheet)
     label(0, QStringLiteral("Tamsel官方博客："), QPoint(8, 16));
     link(0, siteUrl(hosts_.siteHost, QStringLiteral("/")), 16);
     label(1, QStringLiteral("Tamsel官方软件："), QPoint(8, 40));
-    link(1, siteUrl(hosts_.siteHost, QStringLiteral("/")), 40);
+    link(1, siteUrl(hosts_.softHost, QStringLiteral("/")), 40);
     label(2, QStringLiteral("Tamsel官方论坛："), QPoint(8, 64));
     link(2, siteUrl(hosts_.siteHost, QStringLiteral("/bbs")), 64);
     // The skin's font is wider than the one the design positions were made for:
@@ -441,24 +450,22 @@ void TMainForm::setupTabOrder()
 
 void TMainForm::FormCreate()
 {
-    setWindowTitle(ApplicationTitle + QLatin1Char(' ') + Version);
+    // The taskbar keeps the plain title; only the skinned caption names the version.
+    skinFrame_->setCaption(ApplicationTitle + QLatin1Char(' ') + Version);
     UpdateCheck(hosts_.siteHost, platform_).CheckForUpdate(nullptr);
     MainPage_->setCurrentIndex(0);
-    setupGridColumns(*models_[0], *grids_[0], sgData1Columns());
-    setupGridColumns(*models_[1], *grids_[1], sgData2Columns());
-    setupGridColumns(*models_[2], *grids_[2], sgData3Columns());
+    setupGridColumns(sgData1View(), sgData1Columns());
+    setupGridColumns(sgData2View(), sgData2Columns());
+    setupGridColumns(sgData3View(), sgData3Columns());
     infoPages_->navigate();
 }
 
-void TMainForm::setupGridColumns(GridModel& model, ResultGrid& grid, std::span<const GridColumn> columns)
+void TMainForm::setupGridColumns(ResultGrid& grid, std::span<const GridColumn> columns)
 {
-    model.setRowCount(2);
-    model.setColCount(static_cast<int>(columns.size()));
-    for (std::size_t col = 0; col < columns.size(); ++col) {
-        model.setCell(static_cast<int>(col), 0, utf8ToGbk(columns[col].headerUtf8));
+    SetupResultGrid(grid.gridModel(), columns);
+    for (std::size_t col = 0; col < columns.size(); ++col)
         grid.setColWidth(static_cast<int>(col), columns[col].width);
-    }
-    model.publishRows();
+    grid.gridModel().publishRows();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)
@@ -484,11 +491,12 @@ void TMainForm::FormResize()
         vertical.setGeometry(grid.x() + grid.width() - 16, grid.y(), vertical.width(), grid.height());
         QScrollBar& horizontal = *horizontalBars_[index];
         horizontal.setGeometry(grid.x(), grid.y() + grid.height() - 16, grid.width() - 16, horizontal.height());
+        barCorners_[index]->move(vertical.x(), horizontal.y());
     };
     placeGrid(0, 320, 40);
-    adPanels_[0]->move(grids_[0]->x() + grids_[0]->width() + 5, adPanels_[0]->y());
+    adPanels_[0]->move(sgData1View().x() + sgData1View().width() + 5, adPanels_[0]->y());
     placeGrid(1, 320, 40);
-    adPanels_[1]->move(grids_[1]->x() + grids_[1]->width() + 5, adPanels_[1]->y());
+    adPanels_[1]->move(sgData2View().x() + sgData2View().width() + 5, adPanels_[1]->y());
     placeGrid(2, 20, 70);
 
     infoPages_->placeFor(MainPage_->size());
@@ -593,13 +601,13 @@ void TMainForm::btnSortClick()
         return;
     switch (cbSort_->currentIndex()) {
     case 0:
-        TSortGrid::SortByColumn(*models_[2], 5, 2);
+        TSortGrid::SortByColumn(sgData3(), 5, 2);
         break;
     case 1:
-        TSortGrid::SortByColumn(*models_[2], 5, 1);
+        TSortGrid::SortByColumn(sgData3(), 5, 1);
         break;
     case 2:
-        TSortGrid::SortByColumn(*models_[2], 1, 2);
+        TSortGrid::SortByColumn(sgData3(), 1, 2);
         break;
     default:
         break;
@@ -608,17 +616,17 @@ void TMainForm::btnSortClick()
 
 void TMainForm::sgData1DblClick()
 {
-    openItemPage(*grids_[0], sgData1IdColumn);
+    openItemPage(sgData1View(), sgData1IdColumn);
 }
 
 void TMainForm::sgData2DblClick()
 {
-    openItemPage(*grids_[1], sgData2IdColumn);
+    openItemPage(sgData2View(), sgData2IdColumn);
 }
 
 void TMainForm::sgData3DblClick()
 {
-    openItemPage(*grids_[2], sgData3IdColumn);
+    openItemPage(sgData3View(), sgData3IdColumn);
 }
 
 void TMainForm::openItemPage(const ResultGrid& grid, int idColumn)
@@ -633,12 +641,12 @@ void TMainForm::sgData3MouseDown(Qt::MouseButton button, QPoint pos)
 {
     if (button != Qt::LeftButton)
         return;
-    const QPoint cell = grids_[2]->mouseToCell(pos);
+    const QPoint cell = sgData3View().mouseToCell(pos);
     if (cell.y() != 0)
         return;
     if (!btnSearch_->isEnabled())
         return;
-    TSortGrid::SortByColumn(*models_[2], cell.x() - 1, 0);
+    TSortGrid::SortByColumn(sgData3(), cell.x() - 1, 0);
 }
 
 }  // namespace tamsel::app

@@ -106,7 +106,10 @@ private:
 
     void FormCreate();
     void FormResize();
-    void setupGridColumns(GridModel& model, ResultGrid& grid, std::span<const GridColumn> columns);
+    void setupGridColumns(ResultGrid& grid, std::span<const GridColumn> columns);
+    ResultGrid& sgData1View() const { return *grids_[0]; }
+    ResultGrid& sgData2View() const { return *grids_[1]; }
+    ResultGrid& sgData3View() const { return *grids_[2]; }
     void openItemPage(const ResultGrid& grid, int idColumn);
     void showStatus(const QString& text, bool alarming);
     // Writes the three grids of the run they show into a folder the user picks.
@@ -132,6 +135,7 @@ private:
     ResultGrid* grids_[3] = {};
     QScrollBar* horizontalBars_[3] = {};
     QScrollBar* verticalBars_[3] = {};
+    QWidget* barCorners_[3] = {};  // where a grid's two bars meet
     QFrame* adPanels_[2] = {};
     QComboBox* cbSort_ = nullptr;
     QPushButton* btnSort_ = nullptr;

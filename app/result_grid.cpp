@@ -3,10 +3,13 @@
 #include "grid_header.h"
 #include "grid_model.h"
 
+#include <QAbstractButton>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tamsel::app {
 
@@ -32,7 +35,8 @@ ResultGrid::ResultGrid(GridModel& model, int rowHeight, QWidget* parent)
     : QTableView(parent),
       model_(model),
       columnHeader_(new GridHeader(Qt::Horizontal, this)),
-      rowHeader_(new GridHeader(Qt::Vertical, this))
+      rowHeader_(new GridHeader(Qt::Vertical, this)),
+      headerCorner_(findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly))
 {
     for (GridHeader* header : {columnHeader_, rowHeader_}) {
         header->setSectionResizeMode(QHeaderView::Fixed);
@@ -64,12 +68,17 @@ ResultGrid::ResultGrid(GridModel& model, int rowHeight, QWidget* parent)
     setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
     viewport()->installEventFilter(this);
+    // The number column's border in the header row runs between the corner piece and the header.
+    headerCorner_->installEventFilter(this);
+    headerCorner_->setMouseTracking(true);
+    columnHeader_->viewport()->setMouseTracking(true);
 }
 
-void ResultGrid::attachScrollBars(QScrollBar& horizontal, QScrollBar& vertical)
+void ResultGrid::attachScrollBars(QScrollBar& horizontal, QScrollBar& vertical, QWidget& corner)
 {
     horizontal_ = &horizontal;
     vertical_ = &vertical;
+    barCorner_ = &corner;
     syncScrollBar(*horizontalScrollBar(), horizontal);
     syncScrollBar(*verticalScrollBar(), vertical);
     updateScrollBars();
@@ -113,6 +122,7 @@ int ResultGrid::colWidth(int col) const
 
 void ResultGrid::setColumnResizing(bool allowed)
 {
+    columnsResizable_ = allowed;
     columnHeader_->setSectionResizeMode(allowed ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
@@ -180,25 +190,83 @@ void ResultGrid::updateScrollBars()
         setVerticalScrollBarPolicy(policy(needV));
     horizontal_->setVisible(needH);
     vertical_->setVisible(needV);
+    barCorner_->setVisible(needH && needV);
+    // The vertical bar's track ends above the corner piece, so its handle never hides under it.
+    if (vertical_->property("corner").toBool() != (needH && needV)) {
+        vertical_->setProperty("corner", needH && needV);
+        vertical_->style()->unpolish(vertical_);
+        vertical_->style()->polish(vertical_);
+    }
 }
 
 void ResultGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTableView::mouseDoubleClickEvent(event);
-    emit dblClick();
+    if (event->button() == Qt::LeftButton)
+        emit dblClick();
 }
 
 bool ResultGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
-        auto* source = static_cast<QWidget*>(watched);
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress)
-            emit mouseDown(mouse->button(), source->mapTo(this, mouse->position().toPoint()));
-        else if (source != viewport())  // the view's own handler reports the cells' double-clicks
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return QTableView::eventFilter(watched, event);
+    auto* source = static_cast<QWidget*>(watched);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    // A double-click's second press arrives as MouseButtonDblClick: it is a press too.
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+        emit mouseDown(mouse->button(), source->mapTo(this, mouse->position().toPoint()));
+        // The view's own handler reports the cells' double-clicks, once it has moved the selection.
+        if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton && source != viewport())
             emit dblClick();
     }
+    if ((source == headerCorner_ || source == columnHeader_->viewport()) && sizeNumberColumn(*source, *mouse))
+        return true;
     return QTableView::eventFilter(watched, event);
+}
+
+bool ResultGrid::onNumberColumnBorder(QPoint pos) const
+{
+    if (!columnsResizable_ || rowHeader_->isHidden() || columnHeader_->isHidden())
+        return false;
+    const int grip = columnHeader_->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, columnHeader_);
+    const int border = rowHeader_->geometry().right() + 1;
+    const QRect headerRow = columnHeader_->geometry();
+    return std::abs(pos.x() - border) <= grip && pos.y() >= headerRow.top() && pos.y() <= headerRow.bottom();
+}
+
+bool ResultGrid::sizeNumberColumn(QWidget& source, QMouseEvent& event)
+{
+    const QPoint pos = source.mapTo(this, event.position().toPoint());
+    switch (event.type()) {
+    case QEvent::MouseMove:
+        if (sizingNumberColumn_) {
+            // Never to 0: the column, and with it the border to grab, would be gone.
+            setColWidth(0, std::max(sizingStartWidth_ + pos.x() - sizingStartX_, 1));
+            return true;
+        }
+        if (onNumberColumnBorder(pos))
+            source.setCursor(Qt::SplitHCursor);
+        else
+            source.unsetCursor();
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (event.button() != Qt::LeftButton || !onNumberColumnBorder(pos))
+            return false;
+        sizingNumberColumn_ = true;
+        sizingStartX_ = pos.x();
+        sizingStartWidth_ = colWidth(0);
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (!sizingNumberColumn_ || event.button() != Qt::LeftButton)
+            return false;
+        sizingNumberColumn_ = false;
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace tamsel::app

@@ -13,7 +13,9 @@ class GridModel;
 // One result grid: a read-only cell view over a GridModel with the header row and
 // the number column fixed, and two scroll bars of its own that the window places.
 // Each bar shows only while the content needs it and then covers the last 16
-// pixels of the grid, where the view's own (unseen) bar keeps the room free.
+// pixels of the grid, where the view's own (unseen) bar keeps the room free; while
+// both show, a corner piece covers the square where they meet. The number column is
+// the view's vertical header, so the grid sizes it itself when columns may be resized.
 class ResultGrid : public QTableView {
     Q_OBJECT
 
@@ -24,7 +26,8 @@ public:
 
     GridModel& gridModel() const { return model_; }
 
-    void attachScrollBars(QScrollBar& horizontal, QScrollBar& vertical);
+    // `corner` lies over the bars' ends where they meet; the window places all three.
+    void attachScrollBars(QScrollBar& horizontal, QScrollBar& vertical, QWidget& corner);
     // Width of grid column `col`; 0 hides it.
     void setColWidth(int col, int width);
     int colWidth(int col) const;
@@ -36,8 +39,10 @@ public:
     int selectionTop() const;
 
 signals:
-    // A mouse press anywhere on the grid, in the grid's coordinates.
+    // Every mouse press anywhere on the grid, a double-click's second one included, in the
+    // grid's coordinates.
     void mouseDown(Qt::MouseButton button, QPoint pos);
+    // A double-click of the left button.
     void dblClick();
 
 protected:
@@ -48,12 +53,22 @@ protected:
 private:
     void updateScrollBars();
     static void syncScrollBar(QScrollBar& inner, QScrollBar& outer);
+    // Hover, press, drag and release on the number column's border in the header row;
+    // true when the event was the sizing's.
+    bool sizeNumberColumn(QWidget& source, QMouseEvent& event);
+    bool onNumberColumnBorder(QPoint pos) const;
 
     GridModel& model_;
     GridHeader* columnHeader_;
     GridHeader* rowHeader_;
+    QWidget* headerCorner_;  // the view's own piece above the number column
     QScrollBar* horizontal_ = nullptr;
     QScrollBar* vertical_ = nullptr;
+    QWidget* barCorner_ = nullptr;
+    bool columnsResizable_ = false;
+    bool sizingNumberColumn_ = false;
+    int sizingStartX_ = 0;
+    int sizingStartWidth_ = 0;
 };
 
 }  // namespace tamsel::app

@@ -26,6 +26,7 @@ SkinFrame::SkinFrame(QWidget& window, QWidget& client, const Skin& skin)
     : QWidget(&window),
       window_(window),
       client_(client),
+      caption_(window.windowTitle()),
       border_(skin.intValue(Frame, QStringLiteral("border"), 8)),
       captionHeight_(skin.intValue(Frame, QStringLiteral("caption-height"), 30)),
       background_(skin.colorValue(Frame, QStringLiteral("background"), QColor(0xe3, 0xe9, 0xf1))),
@@ -84,6 +85,12 @@ QRect SkinFrame::clientRect() const
 {
     return QRect(border_, captionHeight_, std::max(window_.width() - 2 * border_, 0),
                  std::max(window_.height() - captionHeight_ - border_, 0));
+}
+
+void SkinFrame::setCaption(const QString& caption)
+{
+    caption_ = caption;
+    update();
 }
 
 void SkinFrame::setMinimumOuterSize(QSize size)
@@ -170,12 +177,8 @@ void SkinFrame::layoutFrame()
 
 bool SkinFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &window_) {
-        if (event->type() == QEvent::Resize)
-            layoutFrame();
-        else if (event->type() == QEvent::WindowTitleChange)
-            update();
-    }
+    if (watched == &window_ && event->type() == QEvent::Resize)
+        layoutFrame();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -195,7 +198,7 @@ void SkinFrame::paintEvent(QPaintEvent*)
     const int textRight = rollUpButton_->geometry().left() - 6;
     const QRect textRect(textLeft, 0, std::max(textRight - textLeft, 0), captionHeight_);
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
-                     painter.fontMetrics().elidedText(window_.windowTitle(), Qt::ElideRight, textRect.width()));
+                     painter.fontMetrics().elidedText(caption_, Qt::ElideRight, textRect.width()));
 
     painter.setPen(borderColor_);
     painter.setBrush(Qt::NoBrush);

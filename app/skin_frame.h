@@ -16,7 +16,8 @@ class Skin;
 // frameless top-level window: system menu, minimise, maximise, roll-up and close;
 // the caption moves the window, the edges resize it. It lies under the client
 // widget and keeps that widget on the client area, so the window's size is the
-// frame's outer size under any window manager.
+// frame's outer size under any window manager. The caption text is its own: the
+// window title, which the taskbar shows, may differ from it.
 class SkinFrame : public QWidget {
     Q_OBJECT
 
@@ -27,6 +28,9 @@ public:
     int captionHeight() const { return captionHeight_; }
     QSize outerSizeFor(QSize clientSize) const;
     QRect clientRect() const;
+
+    QString caption() const { return caption_; }
+    void setCaption(const QString& caption);
 
     // Enforced whenever the window is not rolled up.
     void setMinimumOuterSize(QSize size);
@@ -45,7 +49,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    CaptionButton* addButton(const char* name, const QPixmap& glyph, const QColor& hover);
     void layoutFrame();
     Qt::Edges edgesAt(QPoint pos) const;
     bool inCaption(QPoint pos) const;
@@ -54,6 +57,7 @@ private:
 
     QWidget& window_;
     QWidget& client_;
+    QString caption_;
     int border_;
     int captionHeight_;
     QColor background_;

@@ -25,7 +25,7 @@ set(CPACK_STRIP_FILES ON)
 # Qt loads at run time to open a window, which libqt6gui6 only recommends.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
-# The skin's font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+# The skin's font, and Qt's own texts (message box buttons, menus, dialogs) in Chinese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
 
 include(CPack)

@@ -14,7 +14,7 @@ struct TItemInfo {
     int32_t ActualRank = 0;       // 1-based place among the accepted default-order items
     int32_t Sales = 0;            // 30-day sales count; 0 when none converts
     int32_t TheoreticalRank = 0;  // 1-based place by sales, set by the rank analysis
-    int32_t RankDiff = 0;         // ActualRank - TheoreticalRank, set in the analysis's own copy only
+    int32_t RankDiff = 0;         // ActualRank - TheoreticalRank; the analysis ranks by keys of its own and leaves it 0
 };
 
 // One item of the sales-order listing; only ItemId and Title are ever filled.

@@ -4,6 +4,7 @@
 #include "system_texts.h"
 
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -72,15 +73,6 @@ void BuildItemsBySales(RunItems& items)
         items.ItemsBySales.push_back(items.DefaultOrderItems[from]);
     for (size_t i = 0; i < items.ItemsBySales.size(); ++i)
         items.ItemsBySales[i].TheoreticalRank = static_cast<int32_t>(i + 1);
-}
-
-TItemRecordInfo FindSalesOrderItem(const RunItems& items, std::string_view id)
-{
-    for (const TItemRecordInfo& record : items.SalesOrderItems) {
-        if (record.ItemId == id)
-            return record;
-    }
-    return TItemRecordInfo();
 }
 
 RankSummary AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgData3)

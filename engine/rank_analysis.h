@@ -4,7 +4,6 @@
 #include "string_grid.h"
 
 #include <cstdint>
-#include <string_view>
 
 namespace tamsel {
 
@@ -12,10 +11,6 @@ namespace tamsel {
 // first, by the exchange sort whose loop decides the order of equal sales, with
 // TheoreticalRank 1, 2, 3, ... in that order.
 void BuildItemsBySales(RunItems& items);
-
-// A copy of the first sales-order record whose ItemId equals `id` byte for byte;
-// an empty record when there is none.
-TItemRecordInfo FindSalesOrderItem(const RunItems& items, std::string_view id);
 
 // What the judgement found.
 struct RankSummary {

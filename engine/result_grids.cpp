@@ -27,8 +27,8 @@ std::span<const GridColumn> sgData3Columns() { return Grid3Columns; }
 
 void SetupResultGrid(StringGrid& grid, std::span<const GridColumn> columns)
 {
-    grid.setColCount(static_cast<int>(columns.size()));
     grid.setRowCount(2);
+    grid.setColCount(static_cast<int>(columns.size()));
     for (size_t col = 0; col < columns.size(); ++col)
         grid.setCell(static_cast<int>(col), 0, utf8ToGbk(columns[col].headerUtf8));
 }

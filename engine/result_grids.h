@@ -23,7 +23,8 @@ constexpr int sgData1IdColumn = 5;
 constexpr int sgData2IdColumn = 4;
 constexpr int sgData3IdColumn = 8;
 
-// Sets the column count and the header texts (GBK) and leaves the header row and one empty row.
+// Leaves the header row and one empty row, then sets the column count and the header texts (GBK).
+// Widths are the window's affair.
 void SetupResultGrid(StringGrid& grid, std::span<const GridColumn> columns);
 
 }  // namespace tamsel

@@ -101,7 +101,7 @@ private slots:
         tamsel::sim::MarketSimulator simulator;
         const std::string host = "127.0.0.1:" + std::to_string(simulator.start());
         RecordingPlatform platform;
-        ObservedForm form({host, host, host}, platform);
+        ObservedForm form(simulatedHosts(host), platform);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 

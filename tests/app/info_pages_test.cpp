@@ -57,13 +57,6 @@ private slots:
             QVERIFY2(waitUntil([&] { return served(window_->simulator(), path, agent); }, 20000), path);
     }
 
-    void theUpdateCheckAsksTheSiteWithItsOwnUserAgent()
-    {
-        QVERIFY(served(window_->simulator(), "/quorl/v.php",
-                       "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; SV1; Maxthon; .NET CLR 1.1.4322; "
-                       ".NET CLR 2.0.50727)"));
-    }
-
     void theViewsShareOneProfileThatStoresNothing()
     {
         const QWebEngineProfile* profile = view("adweb").page()->profile();

@@ -69,7 +69,7 @@ public:
 };
 
 struct Window {
-    explicit Window(const std::string& host) : form({host, host, host}, platform)
+    explicit Window(const std::string& host) : form(simulatedHosts(host), platform)
     {
         form.show();
         form.activateWindow();
@@ -123,6 +123,7 @@ private slots:
         auto& stopLink = control<LinkLabel>(form, "labStop");
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(!stopLink.isVisible());
+        QCOMPARE(sbar.text(), QString());  // nothing to tell before the first run
 
         startRun(form, seller);
         QVERIFY(stopLink.isVisible());

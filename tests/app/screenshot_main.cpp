@@ -95,7 +95,7 @@ int main(int argc, char** argv)
     if (!storeAWeek(historyPath))
         return 1;
     tamsel::app::testing::RecordingPlatform platform;
-    TMainForm form({host, host, host}, platform, historyPath);
+    TMainForm form(tamsel::app::testing::simulatedHosts(host), platform, historyPath);
     form.move(0, 0);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))

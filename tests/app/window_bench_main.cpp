@@ -1,6 +1,7 @@
 // Figures of the window: the time from program start to the window shown (update
-// check answered by a loopback simulator), and the longest stall of the GUI thread
-// while a run of "big-shop" fills the grids. Usage: tamsel-window-bench
+// check answered by a loopback simulator), the longest stall of the GUI thread
+// while a run of "big-shop" fills the grids, and how long closing the window during
+// a run takes. Usage: tamsel-window-bench
 
 #include "main_form.h"
 #include "market_simulator.h"
@@ -15,7 +16,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 using namespace tamsel::app;
 using namespace tamsel::app::testing;
@@ -31,7 +34,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const qint64 applicationReady = sinceStart.elapsed();
     RecordingPlatform platform;
-    TMainForm form({host, host, host}, platform);
+    TMainForm form(simulatedHosts(host), platform);
     const qint64 windowCreated = sinceStart.elapsed();
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
@@ -78,5 +81,27 @@ int main(int argc, char** argv)
     QTest::qWait(0);
     std::printf("sorting %d ranked rows by weight: %lld ms\n", form.sgData3().rowCount() - 2,
                 static_cast<long long>(sortClock.elapsed()));
+
+    // Closes at moments spread over the first second of runs, some inside a stalled request.
+    constexpr int Closes = 20;
+    qint64 longestClose = 0;
+    for (int round = 0; round < Closes; ++round) {
+        RecordingPlatform closingPlatform;
+        auto closing = std::make_unique<TMainForm>(simulatedHosts(host), closingPlatform);
+        closing->show();
+        if (!QTest::qWaitForWindowExposed(closing.get()))
+            return 1;
+        control<QLineEdit>(*closing, "txtID").setText(round % 2 == 0 ? QStringLiteral("big-shop")
+                                                                       : QStringLiteral("fault-stall"));
+        QTest::mouseClick(&control<QPushButton>(*closing, "btnSearch"), Qt::LeftButton);
+        QTest::qWait(round * 1000 / Closes);
+        QElapsedTimer closeClock;
+        closeClock.start();
+        closing->close();
+        closing.reset();
+        longestClose = std::max(longestClose, closeClock.elapsed());
+    }
+    std::printf("closing the window during a run: longest of %d closes %lld ms\n", Closes,
+                static_cast<long long>(longestClose));
     return 0;
 }

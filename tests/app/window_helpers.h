@@ -44,6 +44,12 @@ inline bool waitUntil(const std::function<bool()>& done, int limitMs)
     return done();
 }
 
+// Every host on one simulator, "127.0.0.1:<port>"; the software site under its own name there.
+inline AppHosts simulatedHosts(const std::string& host)
+{
+    return {host, host, host, "localhost" + host.substr(host.find(':'))};
+}
+
 // The marketplace and the maker's site on loopback, and a window pointed at them.
 class SimulatedWindow {
 public:
@@ -54,7 +60,7 @@ public:
     {
         host_ = "127.0.0.1:" + std::to_string(simulator_->start());
         platform_.answerYes = answerYes;
-        form_ = std::make_unique<TMainForm>(AppHosts{host_, host_, host_}, platform_, historyPath);
+        form_ = std::make_unique<TMainForm>(simulatedHosts(host_), platform_, historyPath);
     }
 
     TMainForm& form() { return *form_; }

@@ -6,9 +6,34 @@
 using namespace tamsel;
 using Pieces = std::vector<std::string>;
 
+namespace {
+
+// A grid that keeps the texts of rows cut off by a smaller row count, so that only an emptying
+// before the cut shows them empty when the rows come back.
+class RetentiveGrid : public StringGrid {
+public:
+    RetentiveGrid(int colCount, int rowCount) : rowCount_(rowCount), kept_(colCount, 16) {}
+    int colCount() const override { return kept_.colCount(); }
+    int rowCount() const override { return rowCount_; }
+    void setColCount(int count) override { kept_.setColCount(count); }
+    void setRowCount(int count) override { rowCount_ = count; }
+    std::string cell(int col, int row) const override { return row < rowCount_ ? kept_.cell(col, row) : ""; }
+    void setCell(int col, int row, const std::string& text) override
+    {
+        if (row < rowCount_)
+            kept_.setCell(col, row, text);
+    }
+
+private:
+    int rowCount_;
+    MemoryGrid kept_;
+};
+
+}  // namespace
+
 TEST(ClearGrid, EmptiesEveryRowBelowTheHeaderAndSetsTheRowCount)
 {
-    MemoryGrid grid(3, 4);
+    RetentiveGrid grid(3, 4);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 3; ++c)
             grid.setCell(c, r, "x" + std::to_string(c) + std::to_string(r));
@@ -18,8 +43,9 @@ TEST(ClearGrid, EmptiesEveryRowBelowTheHeaderAndSetsTheRowCount)
     EXPECT_EQ(grid.cell(2, 0), "x20");
     EXPECT_EQ(grid.cell(0, 1), "");
     EXPECT_EQ(grid.cell(2, 1), "");
-    grid.setRowCount(4);  // rows cut off before were emptied too
-    EXPECT_EQ(grid.cell(1, 3), "");
+    grid.setRowCount(4);  // the rows cut off were emptied before the cut
+    EXPECT_EQ(grid.cell(1, 2), "");
+    EXPECT_EQ(grid.cell(2, 3), "");
 }
 
 TEST(ClearGrid, OnAHeaderOnlyGridOnlySetsTheRowCount)

@@ -222,6 +222,79 @@ TEST_F(DetectionRunTest, SecondRunStartsFromClearedGridsAndArrays)
     EXPECT_TRUE(items_.DefaultOrderItems.empty());
 }
 
+// The simulator lists a known shop only under the viewIndex its search form gave, so a run
+// completes only if that value, or "1" when the form gave none, reached every listing request.
+struct ViewIndexCase {
+    const char* name;
+    const char* shop;
+    const char* viewIndex;
+};
+
+void PrintTo(const ViewIndexCase& c, std::ostream* out)
+{
+    *out << c.shop;
+}
+
+class ViewIndexTest : public DetectionRunTest, public ::testing::WithParamInterface<ViewIndexCase> {};
+
+TEST_P(ViewIndexTest, TheSearchFormsViewIndexReachesEveryListingRequest)
+{
+    detect(GetParam().shop);
+    ASSERT_TRUE(host_.lastReport());
+    EXPECT_EQ(host_.lastReport()->outcome, RunOutcome::Complete);
+    const std::string expected = std::string("&viewIndex=") + GetParam().viewIndex + "&";
+    int furtherPages = 0;
+    for (const sim::RequestRecord& request : simulator_->requests()) {
+        if (request.path != "/itemlist/default.htm")
+            continue;
+        EXPECT_NE(request.target.find(expected), std::string::npos) << request.target;
+        furtherPages += request.target.find("&yp4p_page=1&") == std::string::npos;
+    }
+    EXPECT_GT(furtherPages, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shops, ViewIndexTest,
+                         ::testing::Values(ViewIndexCase{"given_by_the_form", "demo-shop", "3"},
+                                           ViewIndexCase{"given_for_a_chinese_nick", "小美的店", "5"},
+                                           ViewIndexCase{"one_when_the_form_gives_none", "fault-no-view-index", "1"}),
+                         [](const ::testing::TestParamInfo<ViewIndexCase>& info) { return info.param.name; });
+
+TEST_F(DetectionRunTest, SalesOrderPagesGoOutWithAgentBAndTheRestWithAgentA)
+{
+    const std::string agentA =
+        "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; SV1; Maxthon; .NET CLR 1.1.4322; .NET CLR 2.0.50727)";
+    const std::string agentB = "Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Trident/4.0; SLCC2; .NET CLR "
+                               "2.0.50727; .NET CLR 3.5.30729; .NET CLR 3.0.30729; Media Center PC 6.0)";
+    detect("demo-shop");
+    std::map<std::string, int> requestsByAgent;
+    for (const sim::RequestRecord& request : simulator_->requests()) {
+        const bool salesOrder = request.target.find("&sort=biz30day&") != std::string::npos;
+        const std::string kind = request.method == "POST" ? "search form" : salesOrder ? "sales order" : "default order";
+        EXPECT_EQ(request.userAgent, salesOrder ? agentB : agentA) << kind << ": " << request.target;
+        ++requestsByAgent[kind];
+    }
+    EXPECT_EQ(requestsByAgent, (std::map<std::string, int>{{"search form", 1}, {"sales order", 3}, {"default order", 3}}));
+}
+
+TEST_F(DetectionRunTest, ListingThatAlwaysPromisesAnotherPageIsCutAtTheThousandthPage)
+{
+    detect("fault-bottomless");
+    ASSERT_TRUE(host_.lastReport());
+    const RunReport& report = *host_.lastReport();
+    EXPECT_EQ(report.salesOrder.pagesAsked, 1000);
+    EXPECT_TRUE(report.salesOrder.cut);
+    EXPECT_FALSE(report.defaultOrder.cut);
+    EXPECT_EQ(report.outcome, RunOutcome::Incomplete);
+    const auto records = simulator_->requests();
+    const auto lastSalesPage = std::find_if(records.rbegin(), records.rend(), [](const sim::RequestRecord& r) {
+        return r.target.find("&sort=biz30day&") != std::string::npos;
+    });
+    ASSERT_NE(lastSalesPage, records.rend());
+    EXPECT_NE(lastSalesPage->target.find("&yp4p_page=1000&"), std::string::npos);
+    EXPECT_EQ(listingRequests(), 1000 + 2);
+    expectAllItemsGrid(shop("fault-bottomless").defaultOrder);
+}
+
 TEST_F(DetectionRunTest, AbandoningARunEndsItsThreadsPromptly)
 {
     startSimulator();

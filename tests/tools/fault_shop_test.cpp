@@ -124,3 +124,22 @@ TEST(FaultShop, EndlessShopNeverReachesItsLastPage)
         EXPECT_EQ(listing.items.size(), page <= 5 ? 48u : 0u) << page;
     }
 }
+
+TEST(FaultShop, BottomlessSalesOrderPromisesOneMorePageOnEveryPage)
+{
+    MarketSimulator sim;
+    httplib::Client client("127.0.0.1", sim.start());
+    client.set_url_encode(false);
+    for (int page : {1, 2, 3, 999, 1000}) {
+        const auto result = client.Get(scan::listingTarget("fault-bottomless", ListingOrder::Sales, page).c_str());
+        ASSERT_TRUE(result);
+        const scan::Listing listing = scan::listing(result->body);
+        EXPECT_EQ(listing.totalPage, page + 1) << page;
+        EXPECT_EQ(listing.currentPage, page) << page;
+        EXPECT_EQ(listing.items.size(), page == 1 ? 48u : page == 2 ? 12u : 0u) << page;
+    }
+    const auto last = client.Get(scan::listingTarget("fault-bottomless", ListingOrder::Default, 2).c_str());
+    ASSERT_TRUE(last);
+    EXPECT_EQ(scan::listing(last->body).totalPage, 2);
+    EXPECT_EQ(scan::listing(last->body).currentPage, 2);
+}

@@ -1,5 +1,6 @@
 #include "codepage.h"
 #include "listing_scan.h"
+#include "market_pages.h"
 #include "market_simulator.h"
 #include "text_escape.h"
 
@@ -43,6 +44,35 @@ TEST_F(ListingAnswer, SearchFormAnswerCarriesTheShopsViewIndex)
     EXPECT_EQ(post("demo-shop"), "3");
     EXPECT_EQ(post(tamsel::utf8ToGbk("小美的店")), "5");
     EXPECT_EQ(post("nobody"), "1");
+    EXPECT_EQ(post("fault-no-view-index"), "");
+}
+
+// A run that sent another viewIndex than the search form gave must not pass for a good one.
+TEST_F(ListingAnswer, KnownShopsListOnlyUnderTheirOwnViewIndex)
+{
+    struct Case {
+        const char* nick;
+        std::optional<std::string> viewIndex;  // none: the shop's own
+        bool listing;
+    };
+    const Case cases[] = {
+        {"demo-shop", std::nullopt, true},        {"demo-shop", "1", false},
+        {"demo-shop", "", false},                 {"demo-shop", "30", false},
+        {"fault-no-view-index", "1", true},       {"fault-no-view-index", "", false},
+        {"nobody", "7", true},                    {"nobody", "1", true},
+    };
+    for (const Case& c : cases) {
+        for (const ListingOrder order : {ListingOrder::Sales, ListingOrder::Default}) {
+            const auto result = client_->Get(scan::listingTarget(c.nick, order, 1, c.viewIndex).c_str());
+            ASSERT_TRUE(result);
+            EXPECT_EQ(result->status, 200);
+            const bool listed = result->body.find("\"itemList\":") != std::string::npos;
+            EXPECT_EQ(listed, c.listing) << c.nick << " viewIndex " << c.viewIndex.value_or("(its own)");
+            if (!c.listing) {
+                EXPECT_EQ(result->body, loginPage()) << c.nick;
+            }
+        }
+    }
 }
 
 TEST_F(ListingAnswer, PagesCarryTheMarkersWithTheirOwnBlanks)

@@ -78,21 +78,24 @@ std::vector<Item> expected(const std::vector<tamsel::sim::CatalogueItem>& items,
     return result;
 }
 
-std::string listingTarget(const std::string& nick, tamsel::sim::ListingOrder order, int page)
+std::string listingTarget(const std::string& nick, tamsel::sim::ListingOrder order, int page,
+                          const std::optional<std::string>& viewIndex)
 {
+    const tamsel::sim::Shop* shop = tamsel::sim::findShop(nick);
+    const std::string view = "&viewIndex=" + viewIndex.value_or(shop != nullptr ? shop->viewIndex : "1");
     const std::string tail = "&commend=all&json=on&_input_charset=utf-8&json=on&_ksTS=1351768789702_135&callback=jsonp136";
     const std::string p = std::to_string(page);
     const std::string s = std::to_string((page - 1) * 48);
     const std::string seller = tamsel::sim::percentEncode(nick);
     if (order == tamsel::sim::ListingOrder::Sales) {
         return page == 1
-                   ? "/itemlist/default.htm?&cat=0&sort=biz30day&atype=b&nick=" + seller
-                         + "&viewIndex=3&yp4p_page=1&data-value=biz30day" + tail
-                   : "/itemlist/default.htm?&cat=0&s=" + s + "&&sort=biz30day&atype=b&nick=" + seller
-                         + "&viewIndex=3&yp4p_page=" + p + "&data-value=biz30day" + tail;
+                   ? "/itemlist/default.htm?&cat=0&sort=biz30day&atype=b&nick=" + seller + view
+                         + "&yp4p_page=1&data-value=biz30day" + tail
+                   : "/itemlist/default.htm?&cat=0&s=" + s + "&&sort=biz30day&atype=b&nick=" + seller + view
+                         + "&yp4p_page=" + p + "&data-value=biz30day" + tail;
     }
-    return page == 1 ? "/itemlist/default.htm?&cat=0&sort=coefp&nick=" + seller + "&viewIndex=3&yp4p_page=1" + tail
-                     : "/itemlist/default.htm?&cat=0&s=" + s + "&sort=coefp&nick=" + seller + "&viewIndex=3&yp4p_page="
+    return page == 1 ? "/itemlist/default.htm?&cat=0&sort=coefp&nick=" + seller + view + "&yp4p_page=1" + tail
+                     : "/itemlist/default.htm?&cat=0&s=" + s + "&sort=coefp&nick=" + seller + view + "&yp4p_page="
                            + p + tail;
 }
 

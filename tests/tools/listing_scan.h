@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,9 @@ std::string viewIndex(const std::string& answer);  // "" when absent
 // What the scan of a page should give for these catalogue items.
 std::vector<Item> expected(const std::vector<tamsel::sim::CatalogueItem>& items, std::size_t first, std::size_t count);
 
-// The listing URL exactly as the tool builds it; `nick` is UTF-8.
-std::string listingTarget(const std::string& nick, tamsel::sim::ListingOrder order, int page);
+// The listing URL exactly as the tool builds it; `nick` is UTF-8. The viewIndex is the one the
+// shop's search form gives (1 for an unknown shop) unless another one is named.
+std::string listingTarget(const std::string& nick, tamsel::sim::ListingOrder order, int page,
+                          const std::optional<std::string>& viewIndex = std::nullopt);
 
 }  // namespace scan

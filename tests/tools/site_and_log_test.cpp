@@ -35,6 +35,36 @@ TEST(MakersSite, PagesAreUtf8AndTheNoteExplainsTheThreeGrids)
     EXPECT_EQ(client.Get("/nothing")->status, 404);
 }
 
+TEST(MakersSite, SoftwareSiteAnswersUnderItsOwnHostName)
+{
+    MarketSimulator sim;
+    const int port = sim.start();
+    const std::string at = ":" + std::to_string(port);
+    struct Case {
+        std::string host;
+        const char* path;
+        int status;
+        const char* title;  // nullptr: not looked at
+    };
+    const Case cases[] = {
+        {"localhost" + at, "/", 200, "<title>Tamsel官方软件</title>"},
+        {"LocalHost" + at, "/", 200, "<title>Tamsel官方软件</title>"},
+        {"localhost", "/", 200, "<title>Tamsel官方软件</title>"},
+        {"127.0.0.1" + at, "/", 200, "<title>Brannock的网店</title>"},
+        {"localhost" + at, "/softweb.html", 404, nullptr},
+        {"localhost" + at, "/quorl/v.php", 404, nullptr},
+    };
+    httplib::Client client("127.0.0.1", port);
+    for (const Case& c : cases) {
+        const auto page = client.Get(c.path, httplib::Headers{{"Host", c.host}});
+        ASSERT_TRUE(page) << c.host << c.path;
+        EXPECT_EQ(page->status, c.status) << c.host << c.path;
+        if (c.title != nullptr) {
+            EXPECT_NE(page->body.find(c.title), std::string::npos) << c.host << c.path;
+        }
+    }
+}
+
 TEST(MakersSite, ArchiveIsServedUnderItsEncodedOrRawName)
 {
     MarketSimulator sim;
@@ -58,7 +88,7 @@ TEST(RequestLog, CountsEveryRequestAndLogsOneLineEach)
     MarketSimulator sim(options);
     httplib::Client client("127.0.0.1", sim.start());
     client.Post("/search_auction.htm", "nick=demo-shop", "application/x-www-form-urlencoded");
-    client.Get("/itemlist/default.htm?&cat=0&s=48&sort=coefp&nick=demo%2Dshop&yp4p_page=2",
+    client.Get("/itemlist/default.htm?&cat=0&s=48&sort=coefp&nick=demo%2Dshop&viewIndex=3&yp4p_page=2",
                {{"User-Agent", "agent A"}});
     client.Get("/missing");
 
@@ -66,7 +96,7 @@ TEST(RequestLog, CountsEveryRequestAndLogsOneLineEach)
     EXPECT_EQ(sim.logLines(), printed);
     ASSERT_EQ(printed.size(), 3u);
     EXPECT_EQ(printed[0], "#1 POST /search_auction.htm -> 200 search form, nick demo-shop, viewIndex 3");
-    const std::string listing = "#2 GET /itemlist/default.htm?&cat=0&s=48&sort=coefp&nick=demo%2Dshop&yp4p_page=2 "
+    const std::string listing = "#2 GET /itemlist/default.htm?&cat=0&s=48&sort=coefp&nick=demo%2Dshop&viewIndex=3&yp4p_page=2 "
                                 "-> 200 demo-shop, default order, page 2 of 3, 48 items, ";
     EXPECT_EQ(printed[1].substr(0, listing.size()), listing);
     EXPECT_EQ(sim.requests()[1].userAgent, "agent A");

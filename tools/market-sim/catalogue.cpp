@@ -173,6 +173,10 @@ std::vector<Shop> buildCatalogue()
          ShopFault::LoginPage, 0},
         {"fault-sales-down", "2", "900000506", "江苏 苏州", 120, 10, 500, 30056000000ull, 11, {}, {},
          ShopFault::SalesOrderDown, 1},
+        {"fault-no-view-index", "1", "900000507", "江苏 苏州", 60, 5, 300, 30057000000ull, 13, {}, {},
+         ShopFault::NoViewIndex, 0},
+        {"fault-bottomless", "6", "900000508", "江苏 苏州", 60, 5, 300, 30058000000ull, 14, {}, {},
+         ShopFault::Bottomless, 0},
         dailyShopRecipe(0),
     };
     std::vector<Shop> shops;

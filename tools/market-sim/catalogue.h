@@ -29,6 +29,8 @@ enum class ShopFault {
     EndlessCount,  // every page reports currentPage 1 of totalPage 5
     LoginPage,     // every listing page answers 200 with a login page instead of the list
     SalesOrderDown,  // the sales order's fault page answers 503; the default order works
+    NoViewIndex,     // the search form's answer carries no viewIndex; the listing wants 1
+    Bottomless,      // every page of the sales order reports one page more than itself
 };
 
 enum class ListingOrder {
@@ -38,7 +40,7 @@ enum class ListingOrder {
 
 struct Shop {
     std::string nick;  // UTF-8
-    std::string viewIndex;
+    std::string viewIndex;  // the one value of viewIndex its listing answers
     std::string sellerId;
     std::string location;  // UTF-8
     ShopFault fault = ShopFault::None;

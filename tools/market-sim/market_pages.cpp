@@ -82,12 +82,12 @@ std::string renderListingPage(const ListingPage& page)
     return utf8ToGbk(out);
 }
 
-std::string renderSearchPage(std::string_view nick, std::string_view viewIndex)
+std::string renderSearchPage(std::string_view nick, std::optional<std::string_view> viewIndex)
 {
     const std::string shown = htmlEscape(nick);
     const auto list = [&](const char* sort) {
         return "/itemlist/default.htm?&cat=0&sort=" + std::string(sort) + "&nick=" + percentEncode(nick)
-               + "&viewIndex=" + std::string(viewIndex) + "&yp4p_page=1";
+               + (viewIndex ? "&viewIndex=" + std::string(*viewIndex) : std::string()) + "&yp4p_page=1";
     };
     std::string out = "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\">\n"
                       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\" />\n"

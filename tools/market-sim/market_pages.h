@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,8 +26,8 @@ struct ListingPage {
 // ends with its "icon" object, whose "all" is null, so "all":null closes every item.
 std::string renderListingPage(const ListingPage& page);
 
-// The answer to the search form POST, an HTML page in GBK whose links carry viewIndex.
-std::string renderSearchPage(std::string_view nick, std::string_view viewIndex);
+// The answer to the search form POST, an HTML page in GBK whose links carry viewIndex, if any.
+std::string renderSearchPage(std::string_view nick, std::optional<std::string_view> viewIndex);
 
 // What the marketplace answers a listing request with when it wants a person to log in
 // first: an HTML page in GBK, with no item list and no page count.

@@ -30,6 +30,17 @@ std::size_t parseCount(const std::string& text, std::size_t fallback)
     return std::stoul(text);
 }
 
+// The name part of a Host header: "localhost:18109" gives "localhost", "[::1]:80" gives "[::1]".
+std::string hostName(const std::string& host)
+{
+    const auto colon = host.rfind(':');
+    const bool portGiven = colon != std::string::npos && host.find(']', colon) == std::string::npos;
+    std::string name = portGiven ? host.substr(0, colon) : host;
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name;
+}
+
 std::string orderName(ListingOrder order)
 {
     return order == ListingOrder::Sales ? "sales order" : "default order";
@@ -145,6 +156,10 @@ std::string MarketSimulator::serveSearch(const httplib::Request& request, httpli
     // The search form is posted in the marketplace's code page.
     const std::string nick = gbkToUtf8(request.get_param_value("nick"));
     const Shop* shop = findShop(nick, options_.day);
+    if (shop && shop->fault == ShopFault::NoViewIndex) {
+        response.set_content(renderSearchPage(nick, std::nullopt), kGbkHtml);
+        return "search form, nick " + nick + ", no viewIndex";
+    }
     const std::string viewIndex = shop ? shop->viewIndex : "1";
     response.set_content(renderSearchPage(nick, viewIndex), kGbkHtml);
     return "search form, nick " + nick + (shop ? "" : " (unknown shop)") + ", viewIndex " + viewIndex;
@@ -169,6 +184,11 @@ std::string MarketSimulator::serveListing(const httplib::Request& request, httpl
     if (shop && shop->fault == ShopFault::LoginPage) {
         response.set_content(loginPage(), kGbkHtml);
         return summary + ", login page";
+    }
+    // The marketplace keeps no listing for a view its search form did not hand out.
+    if (shop && request.get_param_value("viewIndex") != shop->viewIndex) {
+        response.set_content(loginPage(), kGbkHtml);
+        return summary + ", viewIndex " + request.get_param_value("viewIndex") + " is not the shop's, login page";
     }
     if (fault == ShopFault::SalesOrderDown && order == ListingOrder::Sales) {
         response.status = 503;
@@ -207,6 +227,8 @@ std::string MarketSimulator::serveListing(const httplib::Request& request, httpl
         listing.totalPage = 5;
         listing.currentPage = 1;
     }
+    if (shop && shop->fault == ShopFault::Bottomless && order == ListingOrder::Sales)
+        listing.totalPage = page + 1;
     auto body = std::make_shared<const std::string>(renderListingPage(listing));
     summary += " of " + std::to_string(listing.totalPage) + ", " + std::to_string(listing.items.size()) + " items";
 
@@ -235,6 +257,8 @@ std::string MarketSimulator::serveListing(const httplib::Request& request, httpl
 
 std::string MarketSimulator::serveSitePage(const httplib::Request& request, httplib::Response& response)
 {
+    if (hostName(request.get_header_value("Host")) == options_.softwareSiteName)
+        return serveSoftwareSitePage(request, response);
     const std::string& path = request.path;
     if (path == "/quorl/v.php") {
         response.set_content(options_.versionText, "text/html");
@@ -260,6 +284,17 @@ std::string MarketSimulator::serveSitePage(const httplib::Request& request, http
         return "not found";
     }
     return "site page";
+}
+
+std::string MarketSimulator::serveSoftwareSitePage(const httplib::Request& request, httplib::Response& response)
+{
+    if (request.path != "/") {
+        response.status = 404;
+        response.set_content(notFoundPage(request.path), kUtf8Html);
+        return "software site: not found";
+    }
+    response.set_content(softwareSitePage(options_.versionText), kUtf8Html);
+    return "software site page";
 }
 
 std::string MarketSimulator::ownUrl(const httplib::Request& request) const

@@ -25,11 +25,13 @@ struct MarketSimulatorOptions {
     std::string versionText = "1.09";  // the answer of /quorl/v.php
     std::chrono::milliseconds stallDuration{12000};  // how long fault-stall's page stalls
     int day = 0;  // the day daily-shop shows
+    // The host name (Host header, port aside) under which the maker's software site is asked for.
+    std::string softwareSiteName = "localhost";
     std::function<void(const std::string& line)> onRequest;  // each log line, in order
 };
 
-// The marketplace's search host and the maker's web site on one loopback HTTP server
-// (127.0.0.1 only). start() returns once the socket listens; stop() ends every stall,
+// The marketplace's search host and the maker's two web sites on one loopback HTTP server
+// (127.0.0.1 only); the software site answers under its own name in the Host header. start() returns once the socket listens; stop() ends every stall,
 // waits for the requests in progress and joins the server thread.
 class MarketSimulator {
 public:
@@ -54,6 +56,7 @@ private:
     std::string serveSearch(const httplib::Request& request, httplib::Response& response);
     std::string serveListing(const httplib::Request& request, httplib::Response& response, bool relayed);
     std::string serveSitePage(const httplib::Request& request, httplib::Response& response);
+    std::string serveSoftwareSitePage(const httplib::Request& request, httplib::Response& response);
     std::string ownUrl(const httplib::Request& request) const;
     // Waits out the stall; false when the server stops first.
     bool waitOutStall();

@@ -22,7 +22,11 @@ th { background: #fafafa; }
 .foot { text-align: center; color: #999; font-size: 12px; margin-bottom: 20px; }
 )css";
 
-std::string page(std::string_view title, std::string_view body)
+constexpr std::string_view kMakerSiteLinks =
+    "<a href=\"/\">Brannock的网店</a><a href=\"/quorl/note.html\">隐形降权说明</a>"
+    "<a href=\"/softweb.html\">Tamsel软件列表</a><a href=\"/bbs\">Tamsel官方论坛</a>";
+
+std::string page(std::string_view title, std::string_view body, std::string_view links = kMakerSiteLinks)
 {
     std::string out = "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">\n<title>";
     out += title;
@@ -30,9 +34,9 @@ std::string page(std::string_view title, std::string_view body)
     out += kStyle;
     out += "</style></head>\n<body>\n<div class=\"top\"><h1>";
     out += title;
-    out += "</h1>\n<a href=\"/\">Brannock的网店</a><a href=\"/quorl/note.html\">隐形降权说明</a>"
-           "<a href=\"/softweb.html\">Tamsel软件列表</a><a href=\"/bbs\">Tamsel官方论坛</a></div>\n"
-           "<div class=\"main\">\n";
+    out += "</h1>\n";
+    out += links;
+    out += "</div>\n<div class=\"main\">\n";
     out += body;
     out += "</div>\n<div class=\"foot\">© Brannock · Tamsel工作室 · 软件发布和业务咨询请联系企业QQ</div>\n</body></html>\n";
     return out;
@@ -124,6 +128,20 @@ std::string forumPage()
 std::string notFoundPage(std::string_view path)
 {
     return page("页面不存在", "<p>找不到页面 " + htmlEscape(path) + "，请返回<a href=\"/\">首页</a>。</p>\n");
+}
+
+std::string softwareSitePage(std::string_view version)
+{
+    std::string body = R"html(
+<p>Tamsel工作室专为淘宝卖家开发实用的小工具，全部软件解压即用，无需安装。</p>
+<div class="card"><b>Tamsel隐形降权探测软件</b> )html";
+    body += htmlEscape(version);
+    body += R"html(<br>对比销量排序与默认排序，找出被隐形降权的宝贝<br><span class="price">免费</span></div>
+<div class="card"><b>Tamsel宝贝标题助手</b> 0.95<br>统计类目热词，检查标题是否堆砌关键词<br>即将发布</div>
+<div class="card"><b>Tamsel店铺流量日报</b> 0.90<br>每日汇总店铺访客与成交<br>即将发布</div>
+<p class="tip">软件发布和业务咨询请联系企业QQ。</p>
+)html";
+    return page("Tamsel官方软件", body, "");
 }
 
 std::string_view archiveBytes()

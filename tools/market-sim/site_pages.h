@@ -14,6 +14,8 @@ std::string notePage();                              // "/quorl/note.html"
 std::string softwarePage(std::string_view version);  // "/softweb.html"
 std::string forumPage();                             // "/bbs"
 std::string notFoundPage(std::string_view path);
+// The root of the maker's second site, of its software.
+std::string softwareSitePage(std::string_view version);
 
 // A small, valid, empty RAR archive standing in for the release download.
 std::string_view archiveBytes();
