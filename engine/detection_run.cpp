@@ -101,6 +101,11 @@ void DetectionRun::runPending()
     state_->context.handOver.runPending();
 }
 
+void DetectionRun::serve(std::chrono::microseconds budget, const std::function<bool()>& enough)
+{
+    state_->context.handOver.serve(budget, enough);
+}
+
 bool DetectionRun::running() const
 {
     return state_->context.Running != 0;
