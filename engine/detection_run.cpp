@@ -74,6 +74,8 @@ void DetectionRun::btnSearchClick()
     try {
         launcher.thread = context.startThread([&context, &launcher] {
             LaunchRun(context);
+            // The host may be waiting for the run's end.
+            context.host.wakeHost();
             launcher.finished = true;
         });
     } catch (const std::exception& error) {
