@@ -56,7 +56,7 @@ bool HeadlessHost::serveUntilSearchEnabled(DetectionRun& run, std::chrono::milli
 bool HeadlessHost::serveUntil(DetectionRun& run, std::chrono::milliseconds limit, const std::function<bool()>& done)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    // The flag that ends a run is cleared by another thread without waking us,
+    // `done` may turn on another thread without waking us (a test looking at the simulator),
     // so the wait also looks again after a short slice.
     constexpr auto slice = std::chrono::milliseconds(20);
     // Bounds the time between looks at the stop flag and the limit.
