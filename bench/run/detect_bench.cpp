@@ -25,7 +25,9 @@ namespace {
 
 struct Measure {
     double seconds = 0;
-    long contextSwitches = 0;
+    long voluntary = 0;  // context switches: sleeps
+    long involuntary = 0;  // context switches: preemptions and yields that gave the core away
+    long contextSwitches() const { return voluntary + involuntary; }
 };
 
 Measure runDetect(const std::string& cli, const std::string& searchHost, const std::string& seller)
@@ -51,7 +53,7 @@ Measure runDetect(const std::string& cli, const std::string& searchHost, const s
         std::fprintf(stderr, "%s detect failed (status %d)\n", cli.c_str(), status);
         std::exit(1);
     }
-    return {std::chrono::duration<double>(elapsed).count(), usage.ru_nvcsw + usage.ru_nivcsw};
+    return {std::chrono::duration<double>(elapsed).count(), usage.ru_nvcsw, usage.ru_nivcsw};
 }
 
 // The run's requests without the run: the search form, then every page of both orders.
@@ -118,15 +120,14 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    std::vector<double> detectSeconds, transferSeconds;
-    std::vector<long> detectSwitches, transferSwitches;
+    std::vector<Measure> detects;
+    std::vector<double> transferSeconds;
+    std::vector<long> transferSwitches;
     std::size_t requests = 0;
     long items = 0;
     // Interleaved, so that the load of the machine weighs on both alike.
     for (int i = 0; i < runs; ++i) {
-        const Measure detect = runDetect(cli, searchHost, seller);
-        detectSeconds.push_back(detect.seconds);
-        detectSwitches.push_back(detect.contextSwitches);
+        detects.push_back(runDetect(cli, searchHost, seller));
 
         rusage before{}, after{};
         getrusage(RUSAGE_SELF, &before);
@@ -139,13 +140,17 @@ int main(int argc, char** argv)
         items = itemsHandedOver(answers);
     }
 
-    const double detect = median(detectSeconds), plain = median(transferSeconds);
-    const auto [fastest, slowest] = std::minmax_element(detectSeconds.begin(), detectSeconds.end());
+    // The run of median time gives the detect's figures.
+    std::sort(detects.begin(), detects.end(), [](const Measure& a, const Measure& b) { return a.seconds < b.seconds; });
+    const Measure& detect = detects[detects.size() / 2];
+    const double plain = median(transferSeconds);
     std::printf("medians of %d runs; %zu requests and %ld handed-over items per run\n", runs, requests, items);
-    std::printf("detect:                  %.3f s (%.3f-%.3f), %ld context switches\n", detect, *fastest, *slowest,
-                median(detectSwitches));
+    std::printf("detect:                  %.3f s (%.3f-%.3f), %ld context switches (%ld voluntary)\n", detect.seconds,
+                detects.front().seconds, detects.back().seconds, detect.contextSwitches(), detect.voluntary);
     std::printf("transfer alone:          %.3f s, %ld context switches\n", plain, median(transferSwitches));
-    std::printf("detect/transfer ratio:   %.2f\n", detect / plain);
-    std::printf("context switches per item: %.2f\n", static_cast<double>(median(detectSwitches)) / items);
+    std::printf("detect/transfer ratio:   %.2f\n", detect.seconds / plain);
+    std::printf("context switches per item: %.2f (voluntary %.2f)\n",
+                static_cast<double>(detect.contextSwitches()) / static_cast<double>(items),
+                static_cast<double>(detect.voluntary) / static_cast<double>(items));
     return 0;
 }
