@@ -132,10 +132,10 @@ TEST(HandOver, ThousandsOfStepsRunInOrderOnTheHostAndBurstsStopWhenEnough)
         ASSERT_EQ(order[i], i);
 }
 
-TEST(HandOver, AbandonEndsAWaitAtOnceWhileTheWorkerSpinsOrSleeps)
+TEST(HandOver, AbandonEndsTheWaitWhetherTheWorkerSpinsOrSleeps)
 {
-    // Abandoned as soon as the host is woken: the worker is then spinning, or has just gone
-    // to sleep, on every kind of machine.
+    // Abandoned as soon as the host is woken: the worker is then mostly still spinning, and now
+    // and then has just gone to sleep.
     for (int round = 0; round < 200; ++round) {
         WakeCounter wakes;
         HandOver handOver([&] { wakes.wake(); });
