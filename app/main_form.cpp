@@ -572,8 +572,11 @@ void TMainForm::wakeHost()
     QMetaObject::invokeMethod(
         this,
         [this] {
+            // The event loop gets its turn at least this often while hand-overs stream in; only a
+            // single long step (the analysis, the closing sort) holds it longer.
+            constexpr auto burst = std::chrono::milliseconds(3);
             if (run_)
-                run_->runPending();
+                run_->serve(burst);
         },
         Qt::QueuedConnection);
 }

@@ -74,6 +74,8 @@ void DetectionRun::btnSearchClick()
     try {
         launcher.thread = context.startThread([&context, &launcher] {
             LaunchRun(context);
+            // The host may be waiting for the run's end.
+            context.host.wakeHost();
             launcher.finished = true;
         });
     } catch (const std::exception& error) {
@@ -99,6 +101,11 @@ void DetectionRun::stop()
 void DetectionRun::runPending()
 {
     state_->context.handOver.runPending();
+}
+
+void DetectionRun::serve(std::chrono::microseconds budget, const std::function<bool()>& enough)
+{
+    state_->context.handOver.serve(budget, enough);
 }
 
 bool DetectionRun::running() const

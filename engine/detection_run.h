@@ -4,6 +4,8 @@
 #include "run_host.h"
 #include "run_thread.h"
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,6 +37,8 @@ public:
 
     // Host thread: runs the hand-over a worker is waiting for, if any.
     void runPending();
+    // Host thread: runs a burst of hand-overs, as HandOver::serve does.
+    void serve(std::chrono::microseconds budget, const std::function<bool()>& enough = {});
 
     bool running() const;
     const RunItems& items() const;

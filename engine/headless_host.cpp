@@ -56,9 +56,11 @@ bool HeadlessHost::serveUntilSearchEnabled(DetectionRun& run, std::chrono::milli
 bool HeadlessHost::serveUntil(DetectionRun& run, std::chrono::milliseconds limit, const std::function<bool()>& done)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    // The flag that ends a run is cleared by another thread without waking us,
+    // `done` may turn on another thread without waking us (a test looking at the simulator),
     // so the wait also looks again after a short slice.
     constexpr auto slice = std::chrono::milliseconds(20);
+    // Bounds the time between looks at the stop flag and the limit.
+    constexpr auto burst = std::chrono::milliseconds(5);
     bool stopped = false;
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
@@ -73,7 +75,7 @@ bool HeadlessHost::serveUntil(DetectionRun& run, std::chrono::milliseconds limit
             wakeRequested_ = false;
         }
         const auto stepStart = std::chrono::steady_clock::now();
-        run.runPending();
+        run.serve(burst, done);
         stepTime_ += std::chrono::steady_clock::now() - stepStart;
     }
     return true;

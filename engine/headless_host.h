@@ -52,7 +52,8 @@ public:
     // holds a run at a chosen step by stopping there: the worker then waits on its next hand-over.
     bool serveUntil(DetectionRun& run, std::chrono::milliseconds limit, const std::function<bool()>& done);
 
-    // Time this thread spent running the run's steps (appends, analysis, closing sort).
+    // Time this thread spent serving the run's hand-overs: their steps (appends, analysis, closing
+    // sort) and the brief spins for the next one.
     std::chrono::nanoseconds stepTime() const { return stepTime_; }
 
 private:

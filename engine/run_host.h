@@ -27,7 +27,7 @@ public:
     // Any thread: the seller id as the edit box holds it now, GBK bytes.
     virtual std::string sellerIdText() const = 0;
 
-    // Any thread: have the host thread call DetectionRun::runPending() soon
+    // Any thread: have the host thread call DetectionRun::serve() soon
     // (the window posts a queued call; the headless host wakes its loop).
     virtual void wakeHost() = 0;
 };

@@ -16,8 +16,6 @@ struct RunAbandoned {};
 // Unwinds a run the user stopped; its end still reaches the host.
 struct RunStopped {};
 
-constexpr auto PollInterval = std::chrono::milliseconds(100);
-
 std::thread startStdThread(std::function<void()> body)
 {
     return std::thread(std::move(body));
@@ -153,8 +151,8 @@ void TRunThread::Execute()
     if (!abandoned)
         EndRun(context_, report_, [this](const std::function<void()>& step) { return handOverStep(context_, step); });
     Done = 1;
-    while (Hold != 0)
-        std::this_thread::sleep_for(PollInterval);
+    Done.notify_all();
+    Hold.wait(1);
 }
 
 void TRunThread::runPasses()
@@ -297,10 +295,10 @@ void LaunchRun(RunContext& context)
         --context.Running;
         return;
     }
-    while (worker->Done != 1)
-        std::this_thread::sleep_for(PollInterval);
+    worker->Done.wait(0);
     worker->Hold = 0;
-    worker.reset();  // the worker's thread returns within one poll
+    worker->Hold.notify_all();
+    worker.reset();
     --context.Running;
 }
 

@@ -6,6 +6,7 @@
 #include <future>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 using namespace tamsel;
 using namespace std::chrono_literals;
@@ -29,6 +30,18 @@ struct WakeCounter {
         std::unique_lock lock(mutex);
         return changed.wait_for(lock, 5s, [&] { return count >= expected; });
     }
+    int seen()
+    {
+        std::lock_guard lock(mutex);
+        return count;
+    }
+};
+
+// Abandons on leaving the scope, so that a failed assertion releases the worker instead of waiting
+// for it forever.
+struct AbandonOnExit {
+    HandOver& handOver;
+    ~AbandonOnExit() { handOver.abandon(); }
 };
 
 }  // namespace
@@ -79,4 +92,59 @@ TEST(HandOver, RunPendingWithoutAWaitingWorkerDoesNothing)
     HandOver handOver([] {});
     handOver.runPending();
     EXPECT_FALSE(handOver.abandoned());
+}
+
+TEST(HandOver, ThousandsOfStepsRunInOrderOnTheHostAndBurstsStopWhenEnough)
+{
+    constexpr int Steps = 5000;
+    constexpr int Every = 100;  // `enough` holds after every hundredth step
+    WakeCounter wakes;
+    HandOver handOver([&] { wakes.wake(); });
+    const auto host = std::this_thread::get_id();
+    std::vector<int> order;  // host side
+    bool waitedForEveryStep = true;
+    auto worker = std::async(std::launch::async, [&] {
+        for (int i = 0; i < Steps; ++i) {
+            if (!handOver.synchronize([&, i] {
+                    if (std::this_thread::get_id() == host)
+                        order.push_back(i);
+                }))
+                return false;
+            waitedForEveryStep = waitedForEveryStep && order.size() == static_cast<std::size_t>(i) + 1;
+        }
+        return true;
+    });
+    const AbandonOnExit release{handOver};
+    int wakesSeen = 0;
+    while (order.size() < Steps) {
+        // Whether the worker woke the host or a burst ended with a step waiting, a step never
+        // waits without a wake-up.
+        ASSERT_TRUE(wakes.waitFor(wakesSeen + 1)) << "a step waits unseen after " << order.size();
+        wakesSeen = wakes.seen();
+        const std::size_t before = order.size();
+        handOver.serve(1ms, [&] { return order.size() % Every == 0; });
+        ASSERT_LE(order.size(), (before / Every + 1) * Every) << "a burst ran past a step after which it had enough";
+    }
+    ASSERT_EQ(order.size(), std::size_t{Steps});
+    EXPECT_TRUE(worker.get());
+    EXPECT_TRUE(waitedForEveryStep);
+    for (int i = 0; i < Steps; ++i)
+        ASSERT_EQ(order[i], i);
+}
+
+TEST(HandOver, AbandonEndsTheWaitWhetherTheWorkerSpinsOrSleeps)
+{
+    // Abandoned as soon as the host is woken: the worker is then mostly still spinning, and now
+    // and then has just gone to sleep.
+    for (int round = 0; round < 200; ++round) {
+        WakeCounter wakes;
+        HandOver handOver([&] { wakes.wake(); });
+        std::atomic<bool> ran{false};
+        auto worker = std::async(std::launch::async, [&] { return handOver.synchronize([&] { ran = true; }); });
+        ASSERT_TRUE(wakes.waitFor(1));
+        handOver.abandon();
+        ASSERT_EQ(worker.wait_for(5s), std::future_status::ready) << "round " << round;
+        EXPECT_FALSE(worker.get());
+        EXPECT_FALSE(ran);
+    }
 }
