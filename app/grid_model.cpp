@@ -105,12 +105,37 @@ void GridModel::setCell(int col, int row, const std::string& text)
     stored = text;
     if (row > 0 && row >= publishedRows_)
         return;  // the views get the row with its texts when it is published
-    if (row == 0 && col > 0)
+    if (row == 0 && col > 0) {
         emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
-    else if (col == 0 && row > 0)
-        emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
-    else if (row > 0 && col > 0)
-        emit dataChanged(index(row - 1, col - 1), index(row - 1, col - 1), {Qt::DisplayRole});
+        return;
+    }
+    if (col == 0 && row > 0) {
+        changedRowHeaders_.add(row - 1);
+    } else if (row > 0 && col > 0) {
+        changedRows_.add(row - 1);
+        changedColumns_.add(col - 1);
+    }
+    if (!flushQueued_) {
+        flushQueued_ = true;
+        QMetaObject::invokeMethod(this, &GridModel::flushChanges, Qt::QueuedConnection);
+    }
+}
+
+void GridModel::flushChanges()
+{
+    flushQueued_ = false;
+    // Rows removed meanwhile are no longer the views' to repaint.
+    const int rows = modelExtent(publishedRows_);
+    const int columns = modelExtent(colCount_);
+    if (!changedRows_.empty() && changedRows_.first < rows && changedColumns_.first < columns)
+        emit dataChanged(index(changedRows_.first, changedColumns_.first),
+                         index(std::min(changedRows_.last, rows - 1), std::min(changedColumns_.last, columns - 1)),
+                         {Qt::DisplayRole});
+    if (!changedRowHeaders_.empty() && changedRowHeaders_.first < rows)
+        emit headerDataChanged(Qt::Vertical, changedRowHeaders_.first, std::min(changedRowHeaders_.last, rows - 1));
+    changedRows_ = {};
+    changedColumns_ = {};
+    changedRowHeaders_ = {};
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const

@@ -22,7 +22,7 @@ class GridModel : public QAbstractTableModel, public StringGrid {
     Q_OBJECT
 
 public:
-    static constexpr int PublishDelayMs = 50;
+    static constexpr int PublishDelayMs = 100;
 
     explicit GridModel(QObject* parent = nullptr);
 
@@ -45,6 +45,25 @@ public:
 private:
     bool contains(int col, int row) const;
     void resizeRows(int count);
+    // Tells the views of the cells written since the last time, in one notice per kind: a sort or
+    // a clearing writes every cell, and a notice per cell would take the GUI thread for long.
+    void flushChanges();
+
+    // The model rows and columns written and not yet told; empty when first > last.
+    struct Span {
+        int first = 0;
+        int last = -1;
+        bool empty() const { return first > last; }
+        void add(int index)
+        {
+            first = empty() ? index : std::min(first, index);
+            last = empty() ? index : std::max(last, index);
+        }
+    };
+    Span changedRows_;
+    Span changedColumns_;
+    Span changedRowHeaders_;
+    bool flushQueued_ = false;
 
     int colCount_ = 0;
     int rowCount_ = 0;

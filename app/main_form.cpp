@@ -41,6 +41,8 @@ namespace {
 
 constexpr int ScrollBarThickness = 19;
 constexpr int PrepareChartsAfterMs = 500;
+// The status panel tells the page in progress at most this often.
+constexpr int ProgressIntervalMs = 250;
 constexpr int VerdictColumn = 7;
 // The maker's contact number on the QQ messenger.
 const QString ContactNumber = QStringLiteral("80018109");
@@ -173,6 +175,16 @@ void TMainForm::setupStopControls()
     labStop_->hide();
     connect(labStop_, &LinkLabel::clicked, this, &TMainForm::stopRun);
     placeStopLink();
+
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setSingleShot(true);
+    progressTimer_->setInterval(ProgressIntervalMs);
+    connect(progressTimer_, &QTimer::timeout, this, [this] {
+        if (sbar_->text() != progressText_) {
+            showStatus(progressText_, false);
+            progressTimer_->start();
+        }
+    });
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setObjectName(QStringLiteral("stopShortcut"));
@@ -538,11 +550,21 @@ void TMainForm::setSearchEnabled(bool enabled)
 
 void TMainForm::runProgress(const RunProgress& progress)
 {
-    showStatus(QString::fromStdString(progressText(progress)), false);
+    // Each change repaints the window, and pages may come faster than anyone reads them: the
+    // panel shows a page at once, then the latest one at most every interval.
+    progressText_ = QString::fromStdString(progressText(progress));
+    if (progressTimer_->isActive())
+        return;
+    showStatus(progressText_, false);
+    progressTimer_->start();
 }
 
 void TMainForm::runEnded(const RunReport& report)
 {
+    progressTimer_->stop();
+    // The end stands in the grids at once, not a publishing interval later.
+    for (GridModel* model : models_)
+        model->publishRows();
     labStop_->hide();
     shownRun_ = report;
     historyTab_->setOpeningAllowed(true);

@@ -20,6 +20,7 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class QTabWidget;
+class QTimer;
 
 namespace tamsel {
 class DetectionRun;
@@ -129,6 +130,8 @@ private:
     QLabel* sbar_ = nullptr;
     LinkLabel* labCP_ = nullptr;
     LinkLabel* labStop_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
+    QString progressText_;  // the latest page in progress, shown when the timer runs out
     QTabWidget* MainPage_ = nullptr;
     QWidget* tabSheets_[6] = {};
     GridModel* models_[3] = {};

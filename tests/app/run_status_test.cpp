@@ -31,8 +31,8 @@ bool shownRed(const QLabel& label)
     return label.styleSheet().contains(QStringLiteral("#ff0000"));
 }
 
-// Keeps what the status panel read after each progress report, and can press Esc when the run
-// reaches a chosen page.
+// Keeps the progress the run reported and what the status panel read then, and can press Esc
+// when the run reaches a chosen page.
 class WatchedForm : public TMainForm {
 public:
     using TMainForm::TMainForm;
@@ -40,6 +40,7 @@ public:
     void runProgress(const RunProgress& progress) override
     {
         TMainForm::runProgress(progress);
+        told.push_back(QString::fromStdString(progressText(progress)));
         shown.push_back(control<QLabel>(*this, "sbar").text());
         stopLinkShown = stopLinkShown && control<LinkLabel>(*this, "labStop").isVisible();
         if (progress.stage == escapeStage && progress.page == escapePage) {
@@ -60,6 +61,7 @@ public:
         outcome = report.outcome;
     }
 
+    QStringList told;
     QStringList shown;
     bool stopLinkShown = true;
     RunStage escapeStage = RunStage::SearchForm;
@@ -152,14 +154,37 @@ private slots:
         Window window(host_);
         startRun(window.form, QStringLiteral("big-shop"));
         QVERIFY(waitUntil([&] { return !window.form.run().running(); }, RunLimitMs));
-        const QStringList& shown = window.form.shown;
+        const QStringList& told = window.form.told;
         QVERIFY(window.form.stopLinkShown);
-        QCOMPARE(shown.size(), 1 + 100 + 100);  // the form, then every page of both passes
-        QCOMPARE(shown[0], QStringLiteral("正在探测 big-shop：搜索表单"));
-        QCOMPARE(shown[1], QStringLiteral("正在探测 big-shop：销量排序 第 1 页"));
-        QCOMPARE(shown[2], QStringLiteral("正在探测 big-shop：销量排序 第 2 / 100 页"));
-        QCOMPARE(shown[101], QStringLiteral("正在探测 big-shop：默认排序 第 1 页"));
-        QCOMPARE(shown[200], QStringLiteral("正在探测 big-shop：默认排序 第 100 / 100 页"));
+        QCOMPARE(told.size(), 1 + 100 + 100);  // the form, then every page of both passes
+        QCOMPARE(told[0], QStringLiteral("正在探测 big-shop：搜索表单"));
+        QCOMPARE(told[1], QStringLiteral("正在探测 big-shop：销量排序 第 1 页"));
+        QCOMPARE(told[2], QStringLiteral("正在探测 big-shop：销量排序 第 2 / 100 页"));
+        QCOMPARE(told[101], QStringLiteral("正在探测 big-shop：默认排序 第 1 页"));
+        QCOMPARE(told[200], QStringLiteral("正在探测 big-shop：默认排序 第 100 / 100 页"));
+        // The panel shows the first at once, then a reported page at most every quarter second.
+        QStringList shown = window.form.shown;
+        QCOMPARE(shown[0], told[0]);
+        for (const QString& text : shown)
+            QVERIFY2(told.contains(text), qPrintable(text));
+        shown.removeDuplicates();
+        QVERIFY(shown.size() < told.size());
+    }
+
+    void theStatusPanelFollowsASlowRunPageByPage()
+    {
+        // A page that takes its time reaches the panel, however fast the ones around it went.
+        sim::MarketSimulatorOptions options;
+        options.stallDuration = std::chrono::milliseconds(400);
+        sim::MarketSimulator slow(std::move(options));
+        Window window("127.0.0.1:" + std::to_string(slow.start()));
+        auto& sbar = control<QLabel>(window.form, "sbar");
+        startRun(window.form, QStringLiteral("fault-stall"));
+        QVERIFY(waitUntil([&] { return sbar.text() == QStringLiteral("正在探测 fault-stall：销量排序 第 2 / 3 页"); },
+                          RunLimitMs));
+        QVERIFY(waitUntil([&] { return sbar.text() == QStringLiteral("正在探测 fault-stall：默认排序 第 2 / 3 页"); },
+                          RunLimitMs));
+        QVERIFY(waitUntil([&] { return !window.form.run().running(); }, RunLimitMs));
     }
 
     void escapeStopsTheRunWithinHalfASecond()
