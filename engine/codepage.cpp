@@ -27,11 +27,44 @@ size_t skipGbk(std::string_view rest)
     return (lead >= 0x81 && lead <= 0xFE && rest.size() >= 2) ? 2 : 1;
 }
 
-std::string convert(std::string_view input, const char* to, const char* from, SkipLength skip)
+// One conversion descriptor per direction and thread, opened on first use: opening one costs
+// more than converting a grid cell, and a descriptor must not be shared between threads.
+class Conversion {
+public:
+    Conversion(const char* to, const char* from) : cd_(iconv_open(to, from))
+    {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("iconv cannot convert between GBK and UTF-8");
+    }
+    ~Conversion() { iconv_close(cd_); }
+    Conversion(const Conversion&) = delete;
+    Conversion& operator=(const Conversion&) = delete;
+
+    // Ready for a new text: no shift state left from the previous one.
+    iconv_t reset()
+    {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        return cd_;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+bool isAscii(std::string_view text)
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("iconv cannot convert between GBK and UTF-8");
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+std::string convert(std::string_view input, Conversion& conversion, SkipLength skip)
+{
+    // ASCII reads the same in both code pages: ids, prices and numbers need no conversion.
+    if (isAscii(input))
+        return std::string(input);
+    iconv_t cd = conversion.reset();
 
     std::string output;
     output.reserve(input.size() * 2);
@@ -52,7 +85,6 @@ std::string convert(std::string_view input, const char* to, const char* from, Sk
         inLeft -= skipped;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return output;
 }
 
@@ -60,12 +92,14 @@ std::string convert(std::string_view input, const char* to, const char* from, Sk
 
 std::string gbkToUtf8(std::string_view gbk)
 {
-    return convert(gbk, "UTF-8", "GBK", skipGbk);
+    thread_local Conversion conversion("UTF-8", "GBK");
+    return convert(gbk, conversion, skipGbk);
 }
 
 std::string utf8ToGbk(std::string_view utf8)
 {
-    return convert(utf8, "GBK", "UTF-8", skipUtf8);
+    thread_local Conversion conversion("GBK", "UTF-8");
+    return convert(utf8, conversion, skipUtf8);
 }
 
 }  // namespace tamsel
