@@ -6,6 +6,9 @@
 
 #include <QAction>
 #include <QChart>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegendMarker>
@@ -22,10 +25,15 @@ namespace tamsel::app {
 
 void prepareCharts()
 {
-    QChartView view(new QChart());
-    view.chart()->addAxis(new QValueAxis(), Qt::AlignBottom);
-    view.resize(200, 150);
-    view.grab();  // lays out and paints once, off screen
+    // Drawn into an image, so no window appears or takes the focus.
+    QGraphicsScene scene;
+    auto* chart = new QChart();
+    scene.addItem(chart);
+    chart->addAxis(new QValueAxis(chart), Qt::AlignBottom);
+    chart->resize(200, 150);
+    QImage image(200, 150, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    scene.render(&painter);
 }
 
 ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* parent) : QChartView(chart, parent)

@@ -56,6 +56,9 @@ private slots:
         TMainForm& form = window_->form();
         auto& grid = control<ResultGrid>(form, "sgData3");
         form.findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);
+        QVERIFY(grid.model()->rowCount() > 2);
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         grid.setFocus();
         // Grid rows 1-2, columns 1 to 8: the hidden id column is left out.
         grid.selectionModel()->select(QItemSelection(grid.model()->index(0, 0), grid.model()->index(1, 7)),
