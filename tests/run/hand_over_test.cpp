@@ -87,10 +87,21 @@ TEST(HandOver, AbandonReleasesAWaitingWorkerWithoutRunningTheStep)
     EXPECT_FALSE(ran);
 }
 
-TEST(HandOver, RunPendingWithoutAWaitingWorkerDoesNothing)
+TEST(HandOver, RunPendingWithoutAWaitingWorkerRunsNothingAndLeavesTheNextStepWhole)
 {
-    HandOver handOver([] {});
+    WakeCounter wakes;
+    HandOver handOver([&] { wakes.wake(); });
+    AbandonOnExit release{handOver};
+    handOver.runPending();  // nobody waits: nothing to run, nothing to remember
+    std::atomic<int> runs{0};
+    auto worker = std::async(std::launch::async, [&] { return handOver.synchronize([&] { ++runs; }); });
+    ASSERT_TRUE(wakes.waitFor(1));
+    EXPECT_EQ(runs, 0);  // not before the host serves it
     handOver.runPending();
+    EXPECT_TRUE(worker.get());
+    EXPECT_EQ(runs, 1);
+    handOver.runPending();  // served once only
+    EXPECT_EQ(runs, 1);
     EXPECT_FALSE(handOver.abandoned());
 }
 
