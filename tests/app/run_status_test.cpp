@@ -110,6 +110,16 @@ private slots:
                                       << QStringLiteral("探测失败：淘宝搜索（") << true;
         QTest::newRow("unreachable") << QStringLiteral("demo-shop") << false << int(RunOutcome::Failed)
                                      << QStringLiteral("探测失败：无法从淘宝搜索（") << true;
+        QTest::newRow("a page cut short") << QStringLiteral("fault-truncated") << true << int(RunOutcome::Incomplete)
+                                          << QStringLiteral("探测不完整（共 72 个宝贝，降权 0 个）：销量排序第 2 页："
+                                                            "Connection Closed Gracefully.")
+                                          << true;
+        QTest::newRow("a redirected page") << QStringLiteral("fault-redirect") << true << int(RunOutcome::Complete)
+                                           << QStringLiteral("探测完成：共 120 个宝贝") << false;
+        QTest::newRow("page counts that never end") << QStringLiteral("fault-endless") << true
+                                                    << int(RunOutcome::Complete) << QStringLiteral("探测完成：") << false;
+        QTest::newRow("the sales order down") << QStringLiteral("fault-sales-down") << true << int(RunOutcome::Failed)
+                                              << QStringLiteral("探测失败：无法从淘宝搜索（") << true;
     }
 
     void theStatusPanelTellsHowTheRunEnded()

@@ -1,4 +1,5 @@
 // tamsel-cli detect as a user runs it, against the simulator.
+#include "closed_port.h"
 #include "market_simulator.h"
 #include "process_runner.h"
 
@@ -86,6 +87,7 @@ TEST(TamselCliDetect, RejectsAMissingSellerIdAndUnknownOptions)
 
 TEST(TamselCliDetect, ExitStatusAndStandardErrorTellTheOutcome)
 {
+    const std::string Truncated = "Connection Closed Gracefully.（答复比它声明的 Content-Length 短）";
     struct Case {
         const char* shop;
         int exitCode;
@@ -97,6 +99,11 @@ TEST(TamselCliDetect, ExitStatusAndStandardErrorTellTheOutcome)
          {"failed: sales-order page 2: HTTP/1.1 500 Internal Server Error",
           "failed: default-order page 2: HTTP/1.1 500 Internal Server Error", "outcome: incomplete"}},
         {"fault-login", 2, {"not a listing: sales-order page 1", "not a listing: default-order page 1", "outcome: failed"}},
+        {"fault-truncated", 3,
+         {"failed: sales-order page 2: " + Truncated, "failed: default-order page 2: " + Truncated, "outcome: incomplete"}},
+        {"fault-redirect", 0, {"outcome: complete"}},
+        {"fault-endless", 0, {"outcome: complete"}},
+        {"fault-sales-down", 2, {"failed: sales-order page 1: HTTP/1.1 503 Service Unavailable", "outcome: failed"}},
     };
     tamsel::sim::MarketSimulator simulator;
     const std::string host = "127.0.0.1:" + std::to_string(simulator.start());
@@ -107,6 +114,18 @@ TEST(TamselCliDetect, ExitStatusAndStandardErrorTellTheOutcome)
         EXPECT_EQ(reportLines(run.err), expected.err);
         EXPECT_EQ(run.out.rfind("# sgData1\n", 0), 0u);
     }
+}
+
+TEST(TamselCliDetect, UnreachableSearchHostFailsTheRun)
+{
+    const std::string port = std::to_string(tamsel::testing::closedLoopbackPort());
+    const auto run = detect({"--search-host", "127.0.0.1:" + port, "demo-shop"});
+    EXPECT_EQ(run.exitCode, 2);
+    const std::string refused = "Socket Error # 10061 Connection refused.";
+    EXPECT_EQ(reportLines(run.err),
+              (std::vector<std::string>{"failed: search form: " + refused, "failed: sales-order page 1: " + refused,
+                                        "failed: default-order page 1: " + refused, "outcome: failed"}));
+    EXPECT_NE(run.out.find("\t探测失败：无法从淘宝搜索（127.0.0.1:" + port + "）取得宝贝列表。"), std::string::npos);
 }
 
 TEST(TamselCliDetect, FailedRunPrintsTheGridsAsTheWindowHoldsThem)
