@@ -193,11 +193,10 @@ void TMainForm::setupStopControls()
 
 void TMainForm::setupGridActions(int index)
 {
-    static constexpr std::span<const GridColumn> (*Columns[3])() = {sgData1Columns, sgData2Columns, sgData3Columns};
     static const char* const GridNames[3] = {"所有宝贝", "降权宝贝", "宝贝权重排行榜"};
     ResultGrid& grid = *grids_[index];
     addTableActions(
-        grid, platform_, [this, index] { return GridCsv(*models_[index], Columns[index]()); },
+        grid, platform_, [this, index] { return GridCsv(*models_[index], ResultGridColumns()[index]); },
         [this, index] {
             return shownRun_ ? QString::fromStdString(RunCsvFileNames(*shownRun_)[static_cast<std::size_t>(index)])
                              : QString::fromUtf8(GridNames[index]) + QStringLiteral(".csv");
@@ -241,7 +240,7 @@ void TMainForm::showStoredRun(const history::StoredRun& stored)
     const QString started = QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(stored.report.started))
                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     showStatus(QStringLiteral("正在显示 %1 的探测记录：").arg(started) + QString::fromStdString(outcomeText(stored.report)),
-               stored.report.outcome == RunOutcome::Incomplete || stored.report.outcome == RunOutcome::Failed);
+               IsAlarming(stored.report.outcome));
     sbar_->setToolTip(QString());
     MainPage_->setCurrentIndex(0);
 }
@@ -253,11 +252,9 @@ void TMainForm::exportShownRun()
     const QString folder = platform_.existingFolder(this, QStringLiteral("导出本次探测"));
     if (folder.isEmpty())
         return;
-    const std::vector<std::string> names = RunCsvFileNames(*shownRun_);
-    const std::span<const GridColumn> columns[3] = {sgData1Columns(), sgData2Columns(), sgData3Columns()};
-    for (std::size_t index = 0; index < 3; ++index) {
-        const QString path = QDir(folder).filePath(QString::fromStdString(names[index]));
-        if (!writeFileAtomically(path, GridCsv(*models_[index], columns[index]))) {
+    for (const CsvFile& file : RunCsvFiles(*shownRun_, *models_[0], *models_[1], *models_[2])) {
+        const QString path = QDir(folder).filePath(QString::fromStdString(file.name));
+        if (!writeFileAtomically(path, file.bytes)) {
             platform_.warn(this, QStringLiteral("导出失败"), QStringLiteral("无法写入文件：%1").arg(path));
             return;
         }
@@ -569,8 +566,7 @@ void TMainForm::runEnded(const RunReport& report)
     shownRun_ = report;
     historyTab_->setOpeningAllowed(true);
     historyTab_->save(report, run_->items());
-    const bool alarming = report.outcome == RunOutcome::Incomplete || report.outcome == RunOutcome::Failed;
-    showStatus(QString::fromStdString(outcomeText(report)), alarming);
+    showStatus(QString::fromStdString(outcomeText(report)), IsAlarming(report.outcome));
     QStringList problems;
     for (const std::string& problem : problemTexts(report))
         problems << QString::fromStdString(problem);

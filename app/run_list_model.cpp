@@ -42,7 +42,7 @@ int RunListModel::columnCount(const QModelIndex& parent) const
 
 QString RunListModel::text(const history::RunSummary& run, int column) const
 {
-    const bool judged = run.outcome == RunOutcome::Complete || run.outcome == RunOutcome::Incomplete;
+    const bool judged = IsJudged(run.outcome);
     switch (column) {
     case Time:
         return QDateTime::fromMSecsSinceEpoch(
@@ -70,8 +70,7 @@ QVariant RunListModel::data(const QModelIndex& index, int role) const
     const history::RunSummary& run = runs_[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole)
         return text(run, index.column());
-    if (role == Qt::ForegroundRole && index.column() == Outcome &&
-        (run.outcome == RunOutcome::Incomplete || run.outcome == RunOutcome::Failed))
+    if (role == Qt::ForegroundRole && index.column() == Outcome && IsAlarming(run.outcome))
         return QColor(Qt::red);
     if (role == Qt::TextAlignmentRole && index.column() >= Items && index.column() <= TopTenDemoted)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

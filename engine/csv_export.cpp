@@ -81,4 +81,16 @@ std::vector<std::string> RunCsvFileNames(const RunReport& report)
     return {prefix + "所有宝贝.csv", prefix + "降权宝贝.csv", prefix + "宝贝权重排行榜.csv"};
 }
 
+std::vector<CsvFile> RunCsvFiles(const RunReport& report, const StringGrid& sgData1, const StringGrid& sgData2,
+                                 const StringGrid& sgData3)
+{
+    const StringGrid* grids[3] = {&sgData1, &sgData2, &sgData3};
+    const auto columns = ResultGridColumns();
+    std::vector<std::string> names = RunCsvFileNames(report);
+    std::vector<CsvFile> files;
+    for (std::size_t i = 0; i < 3; ++i)
+        files.push_back({std::move(names[i]), GridCsv(*grids[i], columns[i])});
+    return files;
+}
+
 }  // namespace tamsel

@@ -18,6 +18,15 @@ std::string CsvText(const std::vector<std::vector<std::string>>& rows);
 // holds any text, GBK decoded.
 std::string GridCsv(const StringGrid& grid, std::span<const GridColumn> columns);
 
+struct CsvFile {
+    std::string name;
+    std::string bytes;
+};
+
+// The three grids of a run as CSV files, named by RunCsvFileNames, in the grids' order.
+std::vector<CsvFile> RunCsvFiles(const RunReport& report, const StringGrid& sgData1, const StringGrid& sgData2,
+                                 const StringGrid& sgData3);
+
 // The three files of one run, named after the seller and the start, in the grids' order:
 // "<seller>-<yyyyMMdd-HHmmss>-所有宝贝.csv", "-降权宝贝.csv", "-宝贝权重排行榜.csv".
 std::vector<std::string> RunCsvFileNames(const RunReport& report);

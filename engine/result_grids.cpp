@@ -25,6 +25,11 @@ std::span<const GridColumn> sgData1Columns() { return Grid1Columns; }
 std::span<const GridColumn> sgData2Columns() { return Grid2Columns; }
 std::span<const GridColumn> sgData3Columns() { return Grid3Columns; }
 
+std::array<std::span<const GridColumn>, 3> ResultGridColumns()
+{
+    return {Grid1Columns, Grid2Columns, Grid3Columns};
+}
+
 void SetupResultGrid(StringGrid& grid, std::span<const GridColumn> columns)
 {
     grid.setRowCount(2);

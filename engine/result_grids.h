@@ -2,6 +2,7 @@
 
 #include "string_grid.h"
 
+#include <array>
 #include <span>
 #include <string_view>
 
@@ -17,6 +18,9 @@ struct GridColumn {
 std::span<const GridColumn> sgData1Columns();  // every item, default order
 std::span<const GridColumn> sgData2Columns();  // demoted items
 std::span<const GridColumn> sgData3Columns();  // ranking
+
+// The three grids' columns, sgData1 first.
+std::array<std::span<const GridColumn>, 3> ResultGridColumns();
 
 // Id column of each grid, read by the double-click.
 constexpr int sgData1IdColumn = 5;

@@ -14,6 +14,18 @@ enum class RunOutcome {
     Stopped,     // the user stopped it
 };
 
+// Complete and incomplete runs are judged; failed and stopped ones show why not.
+inline bool IsJudged(RunOutcome outcome)
+{
+    return outcome == RunOutcome::Complete || outcome == RunOutcome::Incomplete;
+}
+
+// Incomplete and failed runs are told in red.
+inline bool IsAlarming(RunOutcome outcome)
+{
+    return outcome == RunOutcome::Incomplete || outcome == RunOutcome::Failed;
+}
+
 // The requests of a run, in the order they go out.
 enum class RunStage { SearchForm, SalesOrder, DefaultOrder };
 
@@ -61,7 +73,7 @@ struct RunReport {
 
     // Settles `outcome` from the rest.
     void decideOutcome();
-    bool judged() const { return outcome == RunOutcome::Complete || outcome == RunOutcome::Incomplete; }
+    bool judged() const { return IsJudged(outcome); }
     // The first blind pass's first problem, or nullptr.
     const RequestProblem* blindingProblem() const;
 };

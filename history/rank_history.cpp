@@ -3,20 +3,11 @@
 #include <algorithm>
 
 namespace tamsel::history {
-namespace {
-
-bool judged(RunOutcome outcome)
-{
-    return outcome == RunOutcome::Complete || outcome == RunOutcome::Incomplete;
-}
-
-}  // namespace
-
 std::vector<ShopHistoryPoint> ShopHistory(const std::vector<RunSummary>& runs, const std::string& sellerId)
 {
     std::vector<ShopHistoryPoint> points;
     for (const RunSummary& run : runs)
-        if (run.sellerId == sellerId && judged(run.outcome))
+        if (run.sellerId == sellerId && IsJudged(run.outcome))
             points.push_back({run.id, run.started, run.demotedOutright, run.topTenDemoted});
     std::sort(points.begin(), points.end(), [](const ShopHistoryPoint& a, const ShopHistoryPoint& b) {
         return a.started != b.started ? a.started < b.started : a.runId < b.runId;

@@ -96,7 +96,7 @@ private slots:
         window_->platform().chosenFolder = folder.path();
         action(control<ResultGrid>(form, "sgData1"), "exportRunAction").trigger();
         const std::vector<std::string> names = RunCsvFileNames(*lastReport(form));
-        const std::span<const GridColumn> columns[3] = {sgData1Columns(), sgData2Columns(), sgData3Columns()};
+        const auto columns = ResultGridColumns();
         const StringGrid* grids[3] = {&form.sgData1(), &form.sgData2(), &form.sgData3()};
         for (int i = 0; i < 3; ++i)
             QCOMPARE(fileBytes(folder.filePath(QString::fromStdString(names[i]))),

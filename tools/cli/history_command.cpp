@@ -77,7 +77,7 @@ int listRuns(history::HistoryStore& store, const std::vector<std::string>& args)
     const auto seller = args.empty() ? std::nullopt : std::optional<std::string>(utf8ToGbk(args[0]));
     std::cout << "id\ttime\tseller\titems\tdemoted\toutcome\n";
     for (const history::RunSummary& run : store.list(seller)) {
-        const bool judged = run.outcome == RunOutcome::Complete || run.outcome == RunOutcome::Incomplete;
+        const bool judged = IsJudged(run.outcome);
         std::cout << run.id << '\t' << localTime(run.started) << '\t' << gbkToUtf8(run.sellerId) << '\t'
                   << run.itemCount << '\t' << (judged ? std::to_string(run.demotedOutright) : "") << '\t'
                   << outcomeName(run.outcome) << '\n';
@@ -129,13 +129,10 @@ int exportRun(history::HistoryStore& store, std::int64_t id, const std::string& 
 {
     const history::StoredRun run = loadRun(store, id);
     const Grids grids(run);
-    const std::vector<std::string> names = RunCsvFileNames(run.report);
-    const StringGrid* shown[3] = {&grids.sgData1, &grids.sgData2, &grids.sgData3};
-    const std::span<const GridColumn> columns[3] = {sgData1Columns(), sgData2Columns(), sgData3Columns()};
-    for (std::size_t i = 0; i < 3; ++i) {
-        const std::string path = folder + "/" + names[i];
+    for (const CsvFile& file : RunCsvFiles(run.report, grids.sgData1, grids.sgData2, grids.sgData3)) {
+        const std::string path = folder + "/" + file.name;
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << GridCsv(*shown[i], columns[i]);
+        out << file.bytes;
         out.close();
         if (!out) {
             std::cerr << "error: cannot write " << path << '\n';
