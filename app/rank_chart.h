@@ -42,7 +42,6 @@ class RankChartDialog : public QDialog {
 public:
     RankChartDialog(RankPicture picture, std::string itemHost, Platform& platform, QWidget* parent);
 
-    const RankPicture& picture() const { return picture_; }
     QChart& chart() const { return *chart_; }
     // Whether every point has been added; the picture fills in over a few turns of the event loop.
     bool complete() const { return pending_.empty(); }
