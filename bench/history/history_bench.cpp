@@ -6,6 +6,7 @@
 #include "market_simulator.h"
 #include "memory_grid.h"
 #include "result_grids.h"
+#include "run_comparison.h"
 #include "run_grids.h"
 
 #include <algorithm>
@@ -110,6 +111,20 @@ int main(int argc, char** argv)
         std::printf("load:                    median %6.1f ms, max %6.1f ms\n", load.at(0.5), load.at(1.0));
         std::printf("load + ShowRun:          median %6.1f ms, max %6.1f ms  (budget 150 ms)\n", show.at(0.5),
                     show.at(1.0));
+
+        // Two stored big-shop runs, as the comparison with the previous run reads them.
+        const std::optional<StoredRun> later = store.load(lastId);
+        const std::optional<StoredRun> earlier = store.load(lastId - 1);
+        Times compare = timed(10, [&] {
+            CompareRuns({earlier->defaultOrder, earlier->salesOrder}, {later->defaultOrder, later->salesOrder});
+        });
+        Times loadAndCompare = timed(10, [&] {
+            const std::optional<StoredRun> a = store.load(lastId - 1);
+            const std::optional<StoredRun> b = store.load(lastId);
+            CompareRuns({a->defaultOrder, a->salesOrder}, {b->defaultOrder, b->salesOrder});
+        });
+        std::printf("compare two runs:        median %6.1f ms, max %6.1f ms  (budget 20 ms); with both loads %6.1f ms\n",
+                    compare.at(0.5), compare.at(1.0), loadAndCompare.at(0.5));
     }
     for (const char* suffix : {"", "-wal", "-shm"})
         std::filesystem::remove(path + suffix);
