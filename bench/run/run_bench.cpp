@@ -23,10 +23,11 @@ Clock::duration scanTime(const std::string& searchHost, const std::string& selle
 {
     const ListingRequests requests(searchHost, 10000, nullptr);
     const std::string param = SellerIdParam(seller);
+    const std::string viewIndex = TakeViewIndex(requests.postSearchForm(seller).answer).value_or("1");
     Clock::duration total{};
     for (auto order : {ListingOrder::BySales, ListingOrder::Default}) {
         for (int page = 1; page <= pages; ++page) {
-            const std::string answer = requests.getListingPage(order, param, "1", page).answer;
+            const std::string answer = requests.getListingPage(order, param, viewIndex, page).answer;
             const auto start = Clock::now();
             int32_t totalPage = 0, currentPage = 0;
             ScanPageCounts(answer, totalPage, currentPage);
