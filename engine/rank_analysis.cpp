@@ -1,8 +1,10 @@
 #include "rank_analysis.h"
 
+#include "exchange_sort.h"
 #include "my_utils.h"
 #include "system_texts.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -11,25 +13,16 @@
 namespace tamsel {
 namespace {
 
-// The exchange sort of the analysis: for each i, every j from i on that beats the
-// record at i (strictly) takes its place. The swaps depend on the keys alone, so
-// the sort runs on a compact key array and returns the permutation it made;
-// moving the records afterwards gives the same order as swapping them in place.
-template <typename Beats>
-std::vector<size_t> exchangeSortOrder(std::vector<int32_t> keys, Beats beats)
+// The analysis's exchange sorts: for each i, every j from i on whose key is strictly greater than
+// the key then at i takes its place. They depend on the keys alone, so they run on the keys and
+// the records move once afterwards, in the same order.
+std::vector<size_t> orderByGreaterKey(const std::vector<TItemInfo>& items, int64_t (*key)(const TItemInfo&))
 {
-    std::vector<size_t> order(keys.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        for (size_t j = i; j < keys.size(); ++j) {
-            if (beats(keys[j], keys[i])) {
-                std::swap(keys[i], keys[j]);
-                std::swap(order[i], order[j]);
-            }
-        }
-    }
-    return order;
+    std::vector<double> keys;
+    keys.reserve(items.size());
+    for (const TItemInfo& item : items)
+        keys.push_back(static_cast<double>(key(item)));  // exact: well inside a double's integers
+    return ExchangeSortOrder(keys);
 }
 
 void writeDemotedRow(StringGrid& grid, int32_t row, const TItemInfo& item)
@@ -61,11 +54,8 @@ void writeRankingRow(StringGrid& grid, int32_t row, const TItemInfo& item)
 
 void BuildItemsBySales(RunItems& items)
 {
-    std::vector<int32_t> sales;
-    sales.reserve(items.DefaultOrderItems.size());
-    for (const TItemInfo& item : items.DefaultOrderItems)
-        sales.push_back(item.Sales);
-    const std::vector<size_t> order = exchangeSortOrder(std::move(sales), [](int32_t a, int32_t b) { return a > b; });
+    const std::vector<size_t> order =
+        orderByGreaterKey(items.DefaultOrderItems, [](const TItemInfo& item) { return int64_t{item.Sales}; });
 
     items.ItemsBySales.clear();
     items.ItemsBySales.reserve(order.size());
@@ -99,11 +89,10 @@ RankSummary AnalyseRanks(RunItems& items, StringGrid& sgData2, StringGrid& sgDat
         sgData2.setCell(1, 1, allClearMessage(static_cast<int32_t>(items.ItemsBySales.size())));
     }
 
-    std::vector<int32_t> rankDiffs;
-    rankDiffs.reserve(items.ItemsBySales.size());
-    for (const TItemInfo& item : items.ItemsBySales)
-        rankDiffs.push_back(static_cast<int32_t>(int64_t{item.ActualRank} - item.TheoreticalRank));
-    const std::vector<size_t> order = exchangeSortOrder(std::move(rankDiffs), [](int32_t a, int32_t b) { return a < b; });
+    // Ascending by the 32-bit ActualRank - TheoreticalRank: descending by its opposite.
+    const std::vector<size_t> order = orderByGreaterKey(items.ItemsBySales, [](const TItemInfo& item) {
+        return -int64_t{static_cast<int32_t>(int64_t{item.ActualRank} - item.TheoreticalRank)};
+    });
 
     // The ranking lists ItemsBySales in that order; no copy of the records is needed.
     int32_t rankingRows = 0;

@@ -1,5 +1,7 @@
 #include "sort_grid.h"
 
+#include "exchange_sort.h"
+
 #include <algorithm>
 #include <charconv>
 #include <string>
@@ -95,14 +97,51 @@ bool greater(const SortKey& a, const SortKey& b)
     return a.text.size() > b.text.size();
 }
 
-// Mode 0: descending as soon as some later row ranks above an earlier one.
-bool toggleChoosesDescending(const std::vector<SortKey>& keys)
+// Mode 0: descending as soon as some later row ranks above an earlier one. The first `plain` keys
+// are numbers, between which "ranks above" is "greater" and transitive: among them, some later one
+// ranks above an earlier one exactly when some one is greater than the one before it.
+bool toggleChoosesDescending(const std::vector<SortKey>& keys, size_t plain)
 {
-    for (size_t r = 0; r < keys.size(); ++r)
-        for (size_t s = r + 1; s < keys.size(); ++s)
+    for (size_t s = 1; s < plain; ++s)
+        if (keys[s].value > keys[s - 1].value)
+            return true;
+    for (size_t s = std::max<size_t>(plain, 1); s < keys.size(); ++s)
+        for (size_t r = 0; r < s; ++r)
             if (greater(keys[s], keys[r]))
                 return true;
     return false;
+}
+
+// Rows at the bottom that are never moved up, such as the blank row a result grid ends with:
+// no swap ever reaches them, so the rows above them sort as if they were not there.
+size_t rowsAboveTheUnmoved(const std::vector<SortKey>& keys)
+{
+    size_t rows = keys.size();
+    while (rows > 0 && keys[rows - 1].blankInColumn2)
+        --rows;
+    return rows;
+}
+
+// Leading keys that are numbers any of which may move up; the descending sort of these sorts by
+// "greater", and its order can be had without its swaps.
+size_t plainNumbers(const std::vector<SortKey>& keys, size_t rows)
+{
+    size_t plain = 0;
+    while (plain < rows && keys[plain].isNumber && !keys[plain].blankInColumn2)
+        ++plain;
+    return plain;
+}
+
+std::vector<size_t> descendingNumberOrder(const std::vector<SortKey>& keys, size_t rows)
+{
+    std::vector<double> values;
+    values.reserve(keys.size());
+    for (size_t r = 0; r < rows; ++r)
+        values.push_back(keys[r].value);
+    std::vector<size_t> order = ExchangeSortOrder(values);
+    for (size_t r = rows; r < keys.size(); ++r)
+        order.push_back(r);
+    return order;
 }
 
 }  // namespace
@@ -137,23 +176,32 @@ void TSortGrid::SortByColumn(StringGrid& grid, int32_t DataCol, int32_t mode)
         keys.push_back(key);
     }
 
-    const bool descending = mode == 2 || (mode != 1 && toggleChoosesDescending(keys));
+    const size_t movable = rowsAboveTheUnmoved(keys);
+    const size_t plain = plainNumbers(keys, movable);
+    const bool descending = mode == 2 || (mode != 1 && toggleChoosesDescending(keys, plain));
 
     // The exchange sort decides the order of equal keys; it moves keys, which
     // carry their row, and the texts follow once at the end.
-    for (size_t i = 0; i < keys.size(); ++i) {
-        for (size_t j = i + 1; j < keys.size(); ++j) {
-            if (keys[j].blankInColumn2)
-                continue;
-            if (greater(keys[j], keys[i]) == descending)
-                std::swap(keys[i], keys[j]);
+    std::vector<size_t> rows;
+    if (descending && plain == movable) {
+        rows = descendingNumberOrder(keys, movable);
+    } else {
+        for (size_t i = 0; i < keys.size(); ++i) {
+            for (size_t j = i + 1; j < keys.size(); ++j) {
+                if (keys[j].blankInColumn2)
+                    continue;
+                if (greater(keys[j], keys[i]) == descending)
+                    std::swap(keys[i], keys[j]);
+            }
         }
+        for (const SortKey& key : keys)
+            rows.push_back(key.row);
     }
 
     for (int d = 0; d < dataCols; ++d) {
         std::vector<std::string>& column = copy[static_cast<size_t>(d)];
         for (int r = 0; r < dataRows; ++r)
-            grid.setCell(d + 1, r + 1, column[keys[static_cast<size_t>(r)].row]);
+            grid.setCell(d + 1, r + 1, column[rows[static_cast<size_t>(r)]]);
     }
 }
 
