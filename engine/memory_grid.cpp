@@ -20,7 +20,10 @@ void MemoryGrid::setColCount(int count)
 void MemoryGrid::setRowCount(int count)
 {
     rowCount_ = std::max(count, 0);
-    rows_.resize(static_cast<size_t>(rowCount_), std::vector<std::string>(static_cast<size_t>(colCount_)));
+    const size_t kept = std::min(rows_.size(), static_cast<size_t>(rowCount_));
+    rows_.resize(static_cast<size_t>(rowCount_));
+    for (size_t row = kept; row < rows_.size(); ++row)
+        rows_[row].resize(static_cast<size_t>(colCount_));
 }
 
 bool MemoryGrid::contains(int col, int row) const
