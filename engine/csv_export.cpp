@@ -1,8 +1,8 @@
 #include "csv_export.h"
 
 #include "codepage.h"
+#include "local_time.h"
 
-#include <ctime>
 
 namespace tamsel {
 namespace {
@@ -72,12 +72,8 @@ std::string GridCsv(const StringGrid& grid, std::span<const GridColumn> columns)
 
 std::vector<std::string> RunCsvFileNames(const RunReport& report)
 {
-    const std::time_t started = std::chrono::system_clock::to_time_t(report.started);
-    std::tm local{};
-    localtime_r(&started, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string prefix = fileNamePart(gbkToUtf8(report.sellerId)) + "-" + stamp + "-";
+    const std::string prefix =
+        fileNamePart(gbkToUtf8(report.sellerId)) + "-" + LocalTimeText(report.started, "%Y%m%d-%H%M%S") + "-";
     return {prefix + "所有宝贝.csv", prefix + "降权宝贝.csv", prefix + "宝贝权重排行榜.csv"};
 }
 

@@ -1,5 +1,6 @@
 #include "history_store.h"
 
+#include "local_time.h"
 #include "record_codec.h"
 #include "schema.h"
 #include "sqlite_db.h"
@@ -7,7 +8,6 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
@@ -108,12 +108,7 @@ bool present(const std::string& path)
 // Renames the damaged file and its -wal and -shm to "<path>.damaged-<time>..."; returns the name.
 std::string moveAside(const std::string& path)
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = path + ".damaged-" + stamp;
+    const std::string base = path + ".damaged-" + LocalTimeText(Clock::now(), "%Y%m%d-%H%M%S");
     std::string aside = base;
     for (int n = 2; present(aside) || present(aside + "-wal") || present(aside + "-shm"); ++n)
         aside = base + "-" + std::to_string(n);

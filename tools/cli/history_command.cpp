@@ -4,13 +4,13 @@
 #include "csv_export.h"
 #include "grid_print.h"
 #include "history_store.h"
+#include "local_time.h"
 #include "memory_grid.h"
 #include "result_grids.h"
 #include "run_comparison.h"
 #include "run_grids.h"
 #include "run_texts.h"
 
-#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -39,12 +39,7 @@ std::optional<std::int64_t> parseId(const std::string& text)
 
 std::string localTime(std::chrono::system_clock::time_point when)
 {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return LocalTimeText(when, "%Y-%m-%d %H:%M:%S");
 }
 
 // The three grids of a stored run, as they stood when it ended.
