@@ -3,6 +3,7 @@
 #include "gbk_text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tamsel::app {
 
@@ -95,14 +96,14 @@ std::string GridModel::cell(int col, int row) const
     return contains(col, row) ? cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] : std::string();
 }
 
-void GridModel::setCell(int col, int row, const std::string& text)
+void GridModel::setCell(int col, int row, std::string text)
 {
     if (!contains(col, row))
         return;
     std::string& stored = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
     if (stored == text)
         return;
-    stored = text;
+    stored = std::move(text);
     if (row > 0 && row >= publishedRows_)
         return;  // the views get the row with its texts when it is published
     if (row == 0 && col > 0) {

@@ -34,7 +34,7 @@ public:
     void setColCount(int count) override;
     void setRowCount(int count) override;
     std::string cell(int col, int row) const override;
-    void setCell(int col, int row, const std::string& text) override;
+    void setCell(int col, int row, std::string text) override;
 
     int rowCount(const QModelIndex& parent) const override;
     int columnCount(const QModelIndex& parent) const override;

@@ -1,6 +1,7 @@
 #include "memory_grid.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tamsel {
 
@@ -36,10 +37,10 @@ std::string MemoryGrid::cell(int col, int row) const
     return contains(col, row) ? rows_[static_cast<size_t>(row)][static_cast<size_t>(col)] : std::string();
 }
 
-void MemoryGrid::setCell(int col, int row, const std::string& text)
+void MemoryGrid::setCell(int col, int row, std::string text)
 {
     if (contains(col, row))
-        rows_[static_cast<size_t>(row)][static_cast<size_t>(col)] = text;
+        rows_[static_cast<size_t>(row)][static_cast<size_t>(col)] = std::move(text);
 }
 
 }  // namespace tamsel

@@ -18,7 +18,7 @@ public:
     void setRowCount(int count) override;
 
     std::string cell(int col, int row) const override;
-    void setCell(int col, int row, const std::string& text) override;
+    void setCell(int col, int row, std::string text) override;
 
 private:
     bool contains(int col, int row) const;

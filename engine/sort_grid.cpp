@@ -144,6 +144,15 @@ std::vector<size_t> descendingNumberOrder(const std::vector<SortKey>& keys, size
     return order;
 }
 
+std::vector<std::string> readColumn(const StringGrid& grid, int col, int dataRows)
+{
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<size_t>(dataRows));
+    for (int r = 0; r < dataRows; ++r)
+        texts.push_back(grid.cell(col, r + 1));
+    return texts;
+}
+
 }  // namespace
 
 bool TSortGrid::CellGreater(std::string_view a, std::string_view b)
@@ -158,20 +167,16 @@ void TSortGrid::SortByColumn(StringGrid& grid, int32_t DataCol, int32_t mode)
     if (DataCol < 0 || DataCol >= dataCols || dataRows <= 0)
         return;
 
-    // Working copy, read once: copy[d][r] is grid cell (d + 1, r + 1).
-    std::vector<std::vector<std::string>> copy(static_cast<size_t>(dataCols));
-    for (int d = 0; d < dataCols; ++d) {
-        copy[static_cast<size_t>(d)].reserve(static_cast<size_t>(dataRows));
-        for (int r = 0; r < dataRows; ++r)
-            copy[static_cast<size_t>(d)].push_back(grid.cell(d + 1, r + 1));
-    }
-
-    const std::vector<std::string>& keyTexts = copy[static_cast<size_t>(DataCol)];
+    // The order depends on the key column and on which rows are blank in column 2 alone.
+    std::vector<std::string> keyTexts = readColumn(grid, DataCol + 1, dataRows);
+    std::vector<std::string> column2 = DataCol == 1 || dataCols < 2 ? std::vector<std::string>()
+                                                                       : readColumn(grid, 2, dataRows);
+    const std::vector<std::string>& blankTexts = DataCol == 1 ? keyTexts : column2;
     std::vector<SortKey> keys;
     keys.reserve(static_cast<size_t>(dataRows));
     for (size_t r = 0; r < keyTexts.size(); ++r) {
         SortKey key = classify(keyTexts[r]);
-        key.blankInColumn2 = dataCols < 2 || copy[1][r].empty();
+        key.blankInColumn2 = dataCols < 2 || blankTexts[r].empty();
         key.row = r;
         keys.push_back(key);
     }
@@ -197,11 +202,15 @@ void TSortGrid::SortByColumn(StringGrid& grid, int32_t DataCol, int32_t mode)
         for (const SortKey& key : keys)
             rows.push_back(key.row);
     }
+    keys.clear();  // its views would outlive the texts, which move into the grid below
 
+    // Column by column, so that only one column's texts are ever held twice.
     for (int d = 0; d < dataCols; ++d) {
-        std::vector<std::string>& column = copy[static_cast<size_t>(d)];
+        std::vector<std::string> column = d == DataCol ? std::move(keyTexts)
+                                          : d == 1 && !column2.empty() ? std::move(column2)
+                                                                       : readColumn(grid, d + 1, dataRows);
         for (int r = 0; r < dataRows; ++r)
-            grid.setCell(d + 1, r + 1, column[rows[static_cast<size_t>(r)]]);
+            grid.setCell(d + 1, r + 1, std::move(column[rows[static_cast<size_t>(r)]]));
     }
 }
 

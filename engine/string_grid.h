@@ -17,7 +17,8 @@ public:
     virtual void setRowCount(int count) = 0;
 
     virtual std::string cell(int col, int row) const = 0;
-    virtual void setCell(int col, int row, const std::string& text) = 0;
+    // Takes the text: a caller done with it moves it in, and no copy is made.
+    virtual void setCell(int col, int row, std::string text) = 0;
 };
 
 }  // namespace tamsel

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace tamsel;
 using Pieces = std::vector<std::string>;
 
@@ -18,10 +20,10 @@ public:
     void setColCount(int count) override { kept_.setColCount(count); }
     void setRowCount(int count) override { rowCount_ = count; }
     std::string cell(int col, int row) const override { return row < rowCount_ ? kept_.cell(col, row) : ""; }
-    void setCell(int col, int row, const std::string& text) override
+    void setCell(int col, int row, std::string text) override
     {
         if (row < rowCount_)
-            kept_.setCell(col, row, text);
+            kept_.setCell(col, row, std::move(text));
     }
 
 private:

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 
 using namespace tamsel;
 using namespace std::chrono_literals;
@@ -201,11 +202,11 @@ public:
     void setColCount(int count) override { grid_.setColCount(count); }
     void setRowCount(int count) override { grid_.setRowCount(count); }
     std::string cell(int col, int row) const override { return grid_.cell(col, row); }
-    void setCell(int col, int row, const std::string& text) override
+    void setCell(int col, int row, std::string text) override
     {
         if (row == refusedRow_ && !text.empty())
             throw std::runtime_error("grid refused row " + std::to_string(row));
-        grid_.setCell(col, row, text);
+        grid_.setCell(col, row, std::move(text));
     }
 
 private:
