@@ -5,8 +5,11 @@
 #include "run_grids.h"
 #include "sort_grid.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace tamsel {
 namespace {
@@ -19,6 +22,14 @@ struct RunStopped {};
 std::thread startStdThread(std::function<void()> body)
 {
     return std::thread(std::move(body));
+}
+
+// The items a pass will hand over, as its first page tells: that page's segments on each of the
+// pages it announces, within the pass's limits.
+size_t expectedItems(int32_t totalPage, size_t segmentsOnPage)
+{
+    const auto pages = static_cast<size_t>(std::clamp(totalPage, 1, MaxPagesPerPass));
+    return std::min(pages * segmentsOnPage, static_cast<size_t>(MaxItemsPerPass));
 }
 
 std::string describe(const std::exception& error)
@@ -217,7 +228,10 @@ void TRunThread::runPass(ListingOrder order, const std::string& viewIndex,
         if (result.answer.empty())
             continue;
         ScanPageCounts(result.answer, TotalPage, CurrentPage);
-        for (const auto& segment : ItemSegments(result.answer)) {
+        const std::vector<std::string> segments = ItemSegments(result.answer);
+        if (pageNumber == 1)
+            ExpectedPassItems = expectedItems(TotalPage, segments.size());
+        for (const auto& segment : segments) {
             if (handOverSegment(segment) && ++pass.itemsHandedOver == MaxItemsPerPass) {
                 pass.cut = true;
                 return;
@@ -271,15 +285,24 @@ void TRunThread::synchronize(const std::function<void()>& step)
         throw RunAbandoned{};
 }
 
+// The pending records are scanned afresh before each hand-over, so the steps take their texts.
+// Room for the whole pass is made at its first item: grown by doubling, the array would be
+// copied a dozen times into memory never touched before, which is what costs here.
 void TRunThread::AppendSalesOrderRecord()
 {
-    context_.items.SalesOrderItems.push_back(PendingRecord);
+    std::vector<TItemRecordInfo>& records = context_.items.SalesOrderItems;
+    if (records.empty())
+        records.reserve(ExpectedPassItems);
+    records.push_back(std::move(PendingRecord));
 }
 
 void TRunThread::AppendDefaultOrderItem()
 {
-    context_.items.DefaultOrderItems.push_back(PendingItem);
-    AppendItemRow(context_.host.sgData1(), PendingItem);
+    std::vector<TItemInfo>& items = context_.items.DefaultOrderItems;
+    if (items.empty())
+        items.reserve(ExpectedPassItems);
+    items.push_back(std::move(PendingItem));
+    AppendItemRow(context_.host.sgData1(), items.back());
 }
 
 void LaunchRun(RunContext& context)

@@ -67,6 +67,7 @@ private:
     ListingRequests requests_;
     TItemInfo PendingItem;
     TItemRecordInfo PendingRecord;
+    size_t ExpectedPassItems = 0;  // set by the worker before the pass's first hand-over
     int32_t TotalPage = 0;
     int32_t CurrentPage = 0;
     RunReport report_;

@@ -49,3 +49,27 @@ TEST(RunFlood, PageOfMoreItemsThanAPassMayHoldHandsOverOnlyThatMany)
     EXPECT_FALSE(host.lastReport()->salesOrder.cut);
     EXPECT_EQ(RunOutcome::Failed, host.lastReport()->outcome);
 }
+
+// The arrays are sized for the whole pass from its first page; a page count no pass would ever
+// ask for must not size them beyond what a pass may hold.
+TEST(RunFlood, AnnouncedPageCountSizesTheItemArraysNoLargerThanAPassMayHold)
+{
+    const std::string claim = "\"totalPage\": \"2147483647\",\"currentPage\":\"2147483647\",";
+    const std::string page = pageListing(ListingPageSize);
+    const std::string listing = page.substr(0, page.find("\"itemList\"")) + claim + page.substr(page.find("\"itemList\""));
+    ScriptedServer server;
+    server.addConnection({ScriptedServer::receive(), ScriptedServer::send(closingAnswer("viewIndex=1&"))});
+    server.addConnection({ScriptedServer::receive(), ScriptedServer::send(closingAnswer(listing))});
+    server.addConnection({ScriptedServer::receive(), ScriptedServer::send(closingAnswer(listing))});
+
+    HeadlessHost host("claims");
+    DetectionRun run(host, "127.0.0.1:" + std::to_string(server.port()), 2000);
+    ASSERT_TRUE(host.runToEnd(run, 60s));
+    ASSERT_TRUE(host.lastReport());
+    EXPECT_EQ(RunOutcome::Complete, host.lastReport()->outcome) << host.lastReport()->internalError;
+    EXPECT_EQ(static_cast<std::size_t>(ListingPageSize), run.items().SalesOrderItems.size());
+    EXPECT_EQ(static_cast<std::size_t>(ListingPageSize), run.items().DefaultOrderItems.size());
+    EXPECT_LE(run.items().SalesOrderItems.capacity(), static_cast<std::size_t>(MaxItemsPerPass));
+    EXPECT_LE(run.items().DefaultOrderItems.capacity(), static_cast<std::size_t>(MaxItemsPerPass));
+    EXPECT_EQ(3u, server.requests().size());
+}
