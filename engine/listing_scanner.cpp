@@ -22,7 +22,7 @@ constexpr std::string_view salesMarker = "tradeNum\":\"";
 // follows); none when the marker is absent.
 std::optional<std::string_view> markerValue(std::string_view text, std::string_view marker)
 {
-    const size_t at = text.find(marker);
+    const size_t at = FindText(text, marker);
     if (at == std::string_view::npos)
         return std::nullopt;
     const std::string_view rest = text.substr(at + marker.size());
@@ -110,7 +110,7 @@ bool StrToIntStrict(std::string_view text, int32_t& value)
 
 std::optional<std::string> TakeViewIndex(std::string_view postAnswer)
 {
-    const size_t at = postAnswer.find(viewIndexMarker);
+    const size_t at = FindText(postAnswer, viewIndexMarker);
     if (at == std::string_view::npos)
         return std::nullopt;
     const std::string_view rest = postAnswer.substr(at + viewIndexMarker.size());
@@ -128,17 +128,17 @@ void ScanPageCounts(std::string_view answer, int32_t& TotalPage, int32_t& Curren
 
 bool IsListingAnswer(std::string_view answer)
 {
-    return answer.find(itemListMarker) != std::string_view::npos ||
-           answer.find(totalPageMarker) != std::string_view::npos;
+    return FindText(answer, itemListMarker) != std::string_view::npos ||
+           FindText(answer, totalPageMarker) != std::string_view::npos;
 }
 
 std::vector<std::string> ItemSegments(std::string_view answer)
 {
-    const size_t listAt = answer.find(itemListMarker);
+    const size_t listAt = FindText(answer, itemListMarker);
     if (listAt == std::string_view::npos)
         return {};
     const std::string_view rest = answer.substr(listAt + itemListMarker.size());
-    const size_t endAt = rest.find(itemListEndMarker);
+    const size_t endAt = FindText(rest, itemListEndMarker);
     if (endAt == std::string_view::npos)
         return {};
     return SplitText(rest.substr(0, endAt), segmentDelimiter);
@@ -146,7 +146,7 @@ std::vector<std::string> ItemSegments(std::string_view answer)
 
 bool ScanSalesOrderSegment(std::string_view segment, TItemRecordInfo& record)
 {
-    const size_t linkAt = segment.find(itemLinkMarker);
+    const size_t linkAt = FindText(segment, itemLinkMarker);
     if (linkAt == std::string_view::npos)
         return false;
     record.ItemId = itemIdAfter(segment, linkAt);
@@ -156,7 +156,7 @@ bool ScanSalesOrderSegment(std::string_view segment, TItemRecordInfo& record)
 
 bool ScanDefaultOrderSegment(std::string_view segment, TItemInfo& item)
 {
-    const size_t linkAt = segment.find(itemLinkMarker);
+    const size_t linkAt = FindText(segment, itemLinkMarker);
     if (linkAt == std::string_view::npos)
         return false;
     item.ItemId = itemIdAfter(segment, linkAt);

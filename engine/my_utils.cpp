@@ -1,5 +1,7 @@
 #include "my_utils.h"
 
+#include <string.h>
+
 namespace tamsel {
 
 void ClearGrid(StringGrid& grid, int rowCount)
@@ -12,6 +14,14 @@ void ClearGrid(StringGrid& grid, int rowCount)
     grid.setRowCount(rowCount);
 }
 
+size_t FindText(std::string_view text, std::string_view what, size_t from)
+{
+    if (from > text.size())
+        return std::string_view::npos;
+    const void* at = memmem(text.data() + from, text.size() - from, what.data(), what.size());
+    return at == nullptr ? std::string_view::npos : static_cast<size_t>(static_cast<const char*>(at) - text.data());
+}
+
 std::vector<std::string> SplitText(std::string_view text, std::string_view delimiter)
 {
     std::vector<std::string> pieces;
@@ -19,7 +29,7 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view delim
         return pieces;
     size_t start = 0;
     if (!delimiter.empty()) {
-        for (size_t at = text.find(delimiter); at != std::string_view::npos; at = text.find(delimiter, start)) {
+        for (size_t at = FindText(text, delimiter); at != std::string_view::npos; at = FindText(text, delimiter, start)) {
             pieces.emplace_back(text.substr(start, at - start));
             start = at + delimiter.size();
         }

@@ -84,6 +84,19 @@ TEST(SplitText, WithAnEmptyDelimiterKeepsTheTextWhole)
     EXPECT_EQ(SplitText("abc", ""), (Pieces{"abc"}));
 }
 
+TEST(FindText, AnswersAsStringViewFind)
+{
+    using namespace std::string_view_literals;
+    const std::string_view texts[] = {""sv, "a"sv, "\"\"\"title\":\"x\""sv, "ab\0cd\0ab"sv, "\xB1\xA6\xB1\xB4\"all\":null"sv};
+    const std::string_view needles[] = {""sv, "a"sv, "\"title\":\""sv, "\0ab"sv, "\"all\":null"sv, "\xB1\xB4"sv, "not there"sv};
+    for (const std::string_view text : texts)
+        for (const std::string_view needle : needles)
+            for (size_t from = 0; from <= text.size() + 1; ++from)
+                EXPECT_EQ(text.find(needle, from), FindText(text, needle, from))
+                    << "text " << ::testing::PrintToString(text) << ", needle " << ::testing::PrintToString(needle)
+                    << ", from " << from;
+}
+
 TEST(UrlEncode, KeepsOnlyAsciiLettersAndDigits)
 {
     EXPECT_EQ(UrlEncode("azAZ09"), "azAZ09");
