@@ -144,13 +144,43 @@ std::vector<size_t> descendingNumberOrder(const std::vector<SortKey>& keys, size
     return order;
 }
 
-std::vector<std::string> readColumn(const StringGrid& grid, int col, int dataRows)
+// The data rows in their sorted order: the order depends on the key column and on which rows
+// are blank in column 2 alone.
+std::vector<size_t> sortedRows(const StringGrid& grid, int32_t DataCol, int dataCols, int dataRows, int32_t mode)
 {
-    std::vector<std::string> texts;
-    texts.reserve(static_cast<size_t>(dataRows));
+    std::vector<std::string> keyTexts;
+    keyTexts.reserve(static_cast<size_t>(dataRows));
     for (int r = 0; r < dataRows; ++r)
-        texts.push_back(grid.cell(col, r + 1));
-    return texts;
+        keyTexts.push_back(grid.cell(DataCol + 1, r + 1));
+    std::vector<SortKey> keys;
+    keys.reserve(static_cast<size_t>(dataRows));
+    for (size_t r = 0; r < keyTexts.size(); ++r) {
+        SortKey key = classify(keyTexts[r]);
+        key.blankInColumn2 = dataCols < 2 || grid.cell(2, static_cast<int>(r) + 1).empty();
+        key.row = r;
+        keys.push_back(key);
+    }
+
+    const size_t movable = rowsAboveTheUnmoved(keys);
+    const size_t plain = plainNumbers(keys, movable);
+    const bool descending = mode == 2 || (mode != 1 && toggleChoosesDescending(keys, plain));
+    if (descending && plain == movable)
+        return descendingNumberOrder(keys, movable);
+
+    // The exchange sort decides the order of equal keys; it moves keys, which carry their row.
+    for (size_t i = 0; i < keys.size(); ++i) {
+        for (size_t j = i + 1; j < keys.size(); ++j) {
+            if (keys[j].blankInColumn2)
+                continue;
+            if (greater(keys[j], keys[i]) == descending)
+                std::swap(keys[i], keys[j]);
+        }
+    }
+    std::vector<size_t> rows;
+    rows.reserve(keys.size());
+    for (const SortKey& key : keys)
+        rows.push_back(key.row);
+    return rows;
 }
 
 }  // namespace
@@ -167,50 +197,18 @@ void TSortGrid::SortByColumn(StringGrid& grid, int32_t DataCol, int32_t mode)
     if (DataCol < 0 || DataCol >= dataCols || dataRows <= 0)
         return;
 
-    // The order depends on the key column and on which rows are blank in column 2 alone.
-    std::vector<std::string> keyTexts = readColumn(grid, DataCol + 1, dataRows);
-    std::vector<std::string> column2 = DataCol == 1 || dataCols < 2 ? std::vector<std::string>()
-                                                                       : readColumn(grid, 2, dataRows);
-    const std::vector<std::string>& blankTexts = DataCol == 1 ? keyTexts : column2;
-    std::vector<SortKey> keys;
-    keys.reserve(static_cast<size_t>(dataRows));
-    for (size_t r = 0; r < keyTexts.size(); ++r) {
-        SortKey key = classify(keyTexts[r]);
-        key.blankInColumn2 = dataCols < 2 || blankTexts[r].empty();
-        key.row = r;
-        keys.push_back(key);
-    }
+    const std::vector<size_t> rows = sortedRows(grid, DataCol, dataCols, dataRows, mode);
 
-    const size_t movable = rowsAboveTheUnmoved(keys);
-    const size_t plain = plainNumbers(keys, movable);
-    const bool descending = mode == 2 || (mode != 1 && toggleChoosesDescending(keys, plain));
-
-    // The exchange sort decides the order of equal keys; it moves keys, which
-    // carry their row, and the texts follow once at the end.
-    std::vector<size_t> rows;
-    if (descending && plain == movable) {
-        rows = descendingNumberOrder(keys, movable);
-    } else {
-        for (size_t i = 0; i < keys.size(); ++i) {
-            for (size_t j = i + 1; j < keys.size(); ++j) {
-                if (keys[j].blankInColumn2)
-                    continue;
-                if (greater(keys[j], keys[i]) == descending)
-                    std::swap(keys[i], keys[j]);
-            }
-        }
-        for (const SortKey& key : keys)
-            rows.push_back(key.row);
-    }
-    keys.clear();  // its views would outlive the texts, which move into the grid below
-
-    // Column by column, so that only one column's texts are ever held twice.
+    // The texts follow column by column through one buffer, so that only one column's texts are
+    // ever held twice, in memory that is used again for each.
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<size_t>(dataRows));
     for (int d = 0; d < dataCols; ++d) {
-        std::vector<std::string> column = d == DataCol ? std::move(keyTexts)
-                                          : d == 1 && !column2.empty() ? std::move(column2)
-                                                                       : readColumn(grid, d + 1, dataRows);
+        texts.clear();
         for (int r = 0; r < dataRows; ++r)
-            grid.setCell(d + 1, r + 1, std::move(column[rows[static_cast<size_t>(r)]]));
+            texts.push_back(grid.cell(d + 1, r + 1));
+        for (int r = 0; r < dataRows; ++r)
+            grid.setCell(d + 1, r + 1, std::move(texts[rows[static_cast<size_t>(r)]]));
     }
 }
 
