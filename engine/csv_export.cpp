@@ -3,7 +3,6 @@
 #include "codepage.h"
 #include "local_time.h"
 
-
 namespace tamsel {
 namespace {
 
