@@ -104,6 +104,21 @@ void GridModel::setCell(int col, int row, std::string text)
     if (stored == text)
         return;
     stored = std::move(text);
+    cellChanged(col, row);
+}
+
+std::string GridModel::takeCell(int col, int row)
+{
+    if (!contains(col, row))
+        return std::string();
+    std::string text = std::exchange(cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)], std::string());
+    if (!text.empty())
+        cellChanged(col, row);
+    return text;
+}
+
+void GridModel::cellChanged(int col, int row)
+{
     if (row > 0 && row >= publishedRows_)
         return;  // the views get the row with its texts when it is published
     if (row == 0 && col > 0) {

@@ -35,6 +35,7 @@ public:
     void setRowCount(int count) override;
     std::string cell(int col, int row) const override;
     void setCell(int col, int row, std::string text) override;
+    std::string takeCell(int col, int row) override;
 
     int rowCount(const QModelIndex& parent) const override;
     int columnCount(const QModelIndex& parent) const override;
@@ -45,6 +46,8 @@ public:
 private:
     bool contains(int col, int row) const;
     void resizeRows(int count);
+    // Has the views repaint a written cell: headers at once, the rest in one notice per kind.
+    void cellChanged(int col, int row);
     // Tells the views of the cells written since the last time, in one notice per kind: a sort or
     // a clearing writes every cell, and a notice per cell would take the GUI thread for long.
     void flushChanges();

@@ -43,4 +43,10 @@ void MemoryGrid::setCell(int col, int row, std::string text)
         rows_[static_cast<size_t>(row)][static_cast<size_t>(col)] = std::move(text);
 }
 
+std::string MemoryGrid::takeCell(int col, int row)
+{
+    return contains(col, row) ? std::exchange(rows_[static_cast<size_t>(row)][static_cast<size_t>(col)], std::string())
+                              : std::string();
+}
+
 }  // namespace tamsel

@@ -19,6 +19,7 @@ public:
 
     std::string cell(int col, int row) const override;
     void setCell(int col, int row, std::string text) override;
+    std::string takeCell(int col, int row) override;
 
 private:
     bool contains(int col, int row) const;

@@ -156,7 +156,8 @@ std::vector<size_t> sortedRows(const StringGrid& grid, int32_t DataCol, int data
     keys.reserve(static_cast<size_t>(dataRows));
     for (size_t r = 0; r < keyTexts.size(); ++r) {
         SortKey key = classify(keyTexts[r]);
-        key.blankInColumn2 = dataCols < 2 || grid.cell(2, static_cast<int>(r) + 1).empty();
+        key.blankInColumn2 =
+            dataCols < 2 || (DataCol == 1 ? keyTexts[r].empty() : grid.cell(2, static_cast<int>(r) + 1).empty());
         key.row = r;
         keys.push_back(key);
     }
@@ -199,14 +200,13 @@ void TSortGrid::SortByColumn(StringGrid& grid, int32_t DataCol, int32_t mode)
 
     const std::vector<size_t> rows = sortedRows(grid, DataCol, dataCols, dataRows, mode);
 
-    // The texts follow column by column through one buffer, so that only one column's texts are
-    // ever held twice, in memory that is used again for each.
+    // The texts move column by column through one buffer, never copied.
     std::vector<std::string> texts;
     texts.reserve(static_cast<size_t>(dataRows));
     for (int d = 0; d < dataCols; ++d) {
         texts.clear();
         for (int r = 0; r < dataRows; ++r)
-            texts.push_back(grid.cell(d + 1, r + 1));
+            texts.push_back(grid.takeCell(d + 1, r + 1));
         for (int r = 0; r < dataRows; ++r)
             grid.setCell(d + 1, r + 1, std::move(texts[rows[static_cast<size_t>(r)]]));
     }

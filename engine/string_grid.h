@@ -19,6 +19,9 @@ public:
     virtual std::string cell(int col, int row) const = 0;
     // Takes the text: a caller done with it moves it in, and no copy is made.
     virtual void setCell(int col, int row, std::string text) = 0;
+    // The cell's text, moved out: the cell is empty afterwards. For rearranging texts without
+    // copying them.
+    virtual std::string takeCell(int col, int row) = 0;
 };
 
 }  // namespace tamsel

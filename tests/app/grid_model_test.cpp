@@ -112,6 +112,24 @@ private slots:
         QCOMPARE(data.at(0).at(1).toModelIndex(), model.index(0, 0));
     }
 
+    void aTakenCellIsEmptiedAndTellsItsViews()
+    {
+        GridModel model;
+        model.setColCount(3);
+        model.setRowCount(3);
+        model.publishRows();
+        model.setCell(2, 1, "a");
+        QSignalSpy data(&model, &GridModel::dataChanged);
+        QVERIFY(QTest::qWaitFor([&] { return data.count() > 0; }, 5000));
+        data.clear();
+
+        QCOMPARE(model.takeCell(2, 1), std::string("a"));
+        QCOMPARE(model.cell(2, 1), std::string());
+        QCOMPARE(model.takeCell(7, 1), std::string());
+        QVERIFY(QTest::qWaitFor([&] { return data.count() > 0; }, 5000));
+        QCOMPARE(data.at(0).at(0).toModelIndex(), model.index(0, 1));
+    }
+
     void newRowsReachTheViewsTogetherWhileTheGridSeesThemAtOnce()
     {
         GridModel model;

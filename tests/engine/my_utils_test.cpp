@@ -25,6 +25,7 @@ public:
         if (row < rowCount_)
             kept_.setCell(col, row, std::move(text));
     }
+    std::string takeCell(int col, int row) override { return row < rowCount_ ? kept_.takeCell(col, row) : ""; }
 
 private:
     int rowCount_;

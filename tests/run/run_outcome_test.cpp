@@ -208,6 +208,7 @@ public:
             throw std::runtime_error("grid refused row " + std::to_string(row));
         grid_.setCell(col, row, std::move(text));
     }
+    std::string takeCell(int col, int row) override { return grid_.takeCell(col, row); }
 
 private:
     StringGrid& grid_;
