@@ -137,6 +137,11 @@ void HistoryCharts::showItemLoading(const QString& title)
     resetChart(*itemChart_, QStringLiteral("宝贝排名变化：%1（正在读取历史记录…）").arg(title), QStringLiteral("排名"), true);
 }
 
+void HistoryCharts::showItemFailed(const QString& title, const QString& what)
+{
+    resetChart(*itemChart_, QStringLiteral("宝贝排名变化：%1（读取失败：%2）").arg(title, what), QStringLiteral("排名"), true);
+}
+
 void HistoryCharts::showItem(const QString& title, const std::vector<history::ItemHistoryPoint>& points)
 {
     auto [across, down] = resetChart(*itemChart_, QStringLiteral("宝贝排名变化：%1").arg(title), QStringLiteral("排名"), true);

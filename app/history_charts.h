@@ -25,6 +25,7 @@ public:
     void showItem(const QString& title, const std::vector<history::ItemHistoryPoint>& points);
     // While the item's runs are read.
     void showItemLoading(const QString& title);
+    void showItemFailed(const QString& title, const QString& what);
 
     QChart& shopChart() const { return *shopChart_; }
     QChart& itemChart() const { return *itemChart_; }

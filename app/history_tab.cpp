@@ -29,8 +29,15 @@ HistoryTab::HistoryTab(QTabWidget& pages, const std::string& historyPath, std::s
     connect(history_, &RunHistory::changed, this, &HistoryTab::refresh);
     connect(history_, &RunHistory::failed, page_, &HistoryPage::setUnavailable);
     connect(history_, &RunHistory::itemHistoryRead, this,
-            [this](const std::string&, const std::vector<history::ItemHistoryPoint>& points) {
-                page_->charts().showItem(itemHistoryTitle_, points);
+            [this](const std::string& sellerId, const std::string& itemId,
+                   const std::vector<history::ItemHistoryPoint>& points) {
+                if (askedLast(sellerId, itemId))
+                    page_->charts().showItem(itemHistoryTitle_, points);
+            });
+    connect(history_, &RunHistory::itemHistoryFailed, this,
+            [this](const std::string& sellerId, const std::string& itemId, const QString& what) {
+                if (askedLast(sellerId, itemId))
+                    page_->charts().showItemFailed(itemHistoryTitle_, what);
             });
     connect(page_, &HistoryPage::openRequested, this, &HistoryTab::open);
     connect(page_, &HistoryPage::compareRequested, this, &HistoryTab::compare);
@@ -61,9 +68,16 @@ void HistoryTab::showItemHistory(const std::string& sellerId, const std::string&
                        QStringLiteral("历史记录已关闭：") + history_->unavailableReason());
         return;
     }
+    itemHistorySeller_ = sellerId;
+    itemHistoryItem_ = itemId;
     itemHistoryTitle_ = title;
     page_->charts().showItemLoading(title);
     history_->readItemHistory(sellerId, itemId);
+}
+
+bool HistoryTab::askedLast(const std::string& sellerId, const std::string& itemId) const
+{
+    return sellerId == itemHistorySeller_ && itemId == itemHistoryItem_;
 }
 
 void HistoryTab::refresh()
@@ -89,6 +103,10 @@ void HistoryTab::compare(std::int64_t id)
     }
     const std::optional<history::RunSummary> previous = history_->previousJudged(id);
     const std::optional<history::StoredRun> earlier = previous ? history_->load(previous->id) : std::nullopt;
+    if (previous && !earlier) {  // the tab already says why
+        platform_.warn(&window_, QStringLiteral("与上一次对比"), QStringLiteral("上一次有结果的探测记录无法读取。"));
+        return;
+    }
     if (!earlier) {
         platform_.warn(&window_, QStringLiteral("与上一次对比"), QStringLiteral("这个卖家没有更早的、有结果的探测记录。"));
         return;

@@ -44,13 +44,17 @@ private:
     void open(std::int64_t id);
     void compare(std::int64_t id);
     void remove(const std::vector<std::int64_t>& ids);
+    bool askedLast(const std::string& sellerId, const std::string& itemId) const;
 
     std::string itemHost_;
     Platform& platform_;
     QWidget& window_;
     HistoryPage* page_;
     RunHistory* history_;
-    QString itemHistoryTitle_;  // the item whose ranks are being read
+    // The item whose ranks were asked for last; a read of any other item comes too late.
+    std::string itemHistorySeller_;
+    std::string itemHistoryItem_;
+    QString itemHistoryTitle_;
 };
 
 }  // namespace tamsel::app

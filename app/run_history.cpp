@@ -90,24 +90,37 @@ std::optional<history::RunSummary> RunHistory::previousJudged(std::int64_t id)
     return read([&](history::HistoryStore& store) { return store.previousJudged(id); });
 }
 
+namespace {
+
+struct ItemHistoryResult {
+    std::vector<history::ItemHistoryPoint> points;
+    std::string error;  // empty when read
+};
+
+}  // namespace
+
 void RunHistory::readItemHistory(const std::string& sellerId, const std::string& itemId)
 {
     if (!store_)
         return;
-    using Points = std::vector<history::ItemHistoryPoint>;
-    auto* watcher = new QFutureWatcher<Points>(this);
-    connect(watcher, &QFutureWatcher<Points>::finished, this, [this, watcher, itemId] {
+    auto* watcher = new QFutureWatcher<ItemHistoryResult>(this);
+    connect(watcher, &QFutureWatcher<ItemHistoryResult>::finished, this, [this, watcher, sellerId, itemId] {
         watcher->deleteLater();
-        try {
-            emit itemHistoryRead(itemId, watcher->result());
-        } catch (const history::HistoryError& error) {
-            emit failed(QString::fromStdString(error.what()));
-        }
+        const ItemHistoryResult result = watcher->result();
+        if (result.error.empty())
+            emit itemHistoryRead(sellerId, itemId, result.points);
+        else
+            emit itemHistoryFailed(sellerId, itemId, QString::fromStdString(result.error));
     });
-    // A store of its own: a store belongs to one thread.
-    watcher->setFuture(QtConcurrent::run([path = path_, sellerId, itemId] {
-        history::HistoryStore store(path);
-        return history::ItemHistory(store, sellerId, itemId);
+    // A store of its own: a store belongs to one thread. What fails is caught on that thread: an
+    // exception would reach the window wrapped in one it cannot tell apart.
+    watcher->setFuture(QtConcurrent::run([path = path_, sellerId, itemId]() -> ItemHistoryResult {
+        try {
+            history::HistoryStore store(path);
+            return {history::ItemHistory(store, sellerId, itemId), {}};
+        } catch (const std::exception& error) {
+            return {{}, error.what()};
+        }
     }));
 }
 

@@ -38,7 +38,7 @@ public:
     std::optional<history::StoredRun> load(std::int64_t id);
     std::optional<history::RunSummary> previousJudged(std::int64_t id);
     // Reads the item's standing in every judged run of the seller on a thread of the pool, then
-    // tells itemHistoryRead().
+    // tells itemHistoryRead() or itemHistoryFailed().
     void readItemHistory(const std::string& sellerId, const std::string& itemId);
 
 signals:
@@ -46,7 +46,9 @@ signals:
     void changed();
     // What failed, for people.
     void failed(const QString& what);
-    void itemHistoryRead(const std::string& itemId, const std::vector<history::ItemHistoryPoint>& points);
+    void itemHistoryRead(const std::string& sellerId, const std::string& itemId,
+                         const std::vector<history::ItemHistoryPoint>& points);
+    void itemHistoryFailed(const std::string& sellerId, const std::string& itemId, const QString& what);
 
 private:
     template <typename Read>

@@ -8,6 +8,7 @@
 #include "history_charts.h"
 #include "history_store.h"
 #include "result_grid.h"
+#include "run_history.h"
 #include "rank_analysis.h"
 #include "window_helpers.h"
 
@@ -23,6 +24,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+#include <sqlite3.h>
 
 using namespace tamsel;
 using namespace tamsel::app;
@@ -175,7 +178,42 @@ private slots:
         QVERIFY(waitUntil([&] { return lines(charts.itemChart()).size() == 4; }, 20000));
         for (QLineSeries* piece : lines(charts.itemChart()))
             QCOMPARE(piece->count(), 1);  // day 1 and day 3 each stand alone
-        QVERIFY(charts.itemChart().title().contains(QString::fromStdString(gbkToUtf8(form.sgData1().cell(1, row)))));
+        const QString title = charts.itemChart().title();
+        QVERIFY(title.contains(QString::fromStdString(gbkToUtf8(form.sgData1().cell(1, row)))));
+
+        // A read of an item asked for earlier that ends late changes nothing.
+        auto& history = *form.findChild<RunHistory*>();
+        emit history.itemHistoryRead("daily-shop", "another", {});
+        emit history.itemHistoryFailed("daily-shop", "another", QStringLiteral("无法读取"));
+        QCOMPARE(charts.itemChart().title(), title);
+        QCOMPARE(lines(charts.itemChart()).size(), 4);
+    }
+
+    void anItemsHistoryThatCannotBeReadSaysWhy()
+    {
+        QTemporaryDir folder;
+        const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
+        const HeadlessRun run(1);
+        {
+            history::HistoryStore store(path);
+            store.save(history::MakeStoredRun(*run.host.lastReport(), run.items));
+        }
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "UPDATE pass SET records = x'44ff'", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+
+        RunHistory history(path, nullptr);
+        QString failure;
+        bool read = false;
+        connect(&history, &RunHistory::itemHistoryFailed, [&](const std::string&, const std::string&, const QString& what) {
+            failure = what;
+        });
+        connect(&history, &RunHistory::itemHistoryRead, [&] { read = true; });
+        history.readItemHistory("daily-shop", run.items.DefaultOrderItems.front().ItemId);
+        QVERIFY(waitUntil([&] { return !failure.isEmpty() || read; }, 20000));
+        QVERIFY(!read);
+        QVERIFY(failure.contains(QStringLiteral("损坏")));
     }
 
     void everyRunThroughTheWindowIsSaved()
