@@ -3,8 +3,10 @@
 #include "gbk_text.h"
 #include "platform.h"
 #include "site_urls.h"
+#include "table_actions.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QChart>
 #include <QGraphicsScene>
 #include <QImage>
@@ -47,7 +49,11 @@ ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* p
     connect(save, &QAction::triggered, this, [this, &platform] {
         const QString path = platform.saveFileName(this, QStringLiteral("保存图片"), QStringLiteral("排名图.png"),
                                                    QStringLiteral("PNG 图片 (*.png)"));
-        if (!path.isEmpty() && !grab().save(path, "PNG"))
+        if (path.isEmpty())
+            return;
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !grab().save(&buffer, "PNG") || !writeFileAtomically(path, png))
             platform.warn(this, QStringLiteral("保存失败"), QStringLiteral("无法写入文件：%1").arg(path));
     });
 }

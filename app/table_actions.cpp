@@ -51,14 +51,16 @@ QString selectedCellsText(const QTableView& view)
     return lines.join(QLatin1Char('\n'));
 }
 
-bool writeFileAtomically(const QString& path, const std::string& bytes)
+bool writeFileAtomically(const QString& path, QByteArrayView bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
+    if (file.write(bytes.data(), bytes.size()) != bytes.size())
         return false;
-    return file.commit();
+    // A small file is still in the write buffer here, and commit() does not tell when writing
+    // it out fails (a full disk): it would put the cut-off file in place of the old one.
+    return file.flush() && file.commit();
 }
 
 void addTableActions(QTableView& view, Platform& platform, std::function<std::string()> csv,

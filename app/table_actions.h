@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -15,8 +16,9 @@ class Platform;
 // of the selection left to right; tabs and line ends inside a cell become blanks.
 QString selectedCellsText(const QTableView& view);
 
-// A table's file, written whole or not at all; false when it could not be written.
-bool writeFileAtomically(const QString& path, const std::string& bytes);
+// A file written whole or not at all: a file already there stays as it was unless the new one
+// is complete. False when it could not be written.
+bool writeFileAtomically(const QString& path, QByteArrayView bytes);
 
 // Gives a table the copying the user expects: Ctrl+C copies the selected cells, Ctrl+A selects
 // all, and its context menu offers 复制, 全选 and 导出为 CSV…, which saves `csv()` (a file's

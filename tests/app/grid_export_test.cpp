@@ -5,11 +5,13 @@
 #include "csv_export.h"
 #include "detection_run.h"
 #include "result_grid.h"
+#include "table_actions.h"
 #include "window_helpers.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -106,6 +108,27 @@ private slots:
         window_->platform().chosenFolder = folder.filePath(QStringLiteral("missing/deeper"));
         action(control<ResultGrid>(form, "sgData1"), "exportRunAction").trigger();
         QCOMPARE(window_->platform().warnings.size(), 1);
+    }
+
+    void aFileNotWrittenWholeLeavesTheOldOne_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("held in the write buffer") << 3000;
+        QTest::newRow("written as it goes") << 100000;
+    }
+
+    void aFileNotWrittenWholeLeavesTheOldOne()
+    {
+        QFETCH(int, size);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("ranking.csv"));
+        QVERIFY(writeFileAtomically(path, "old"));
+        {
+            const FileSizeLimit limit(1000);
+            QVERIFY(!writeFileAtomically(path, QByteArray(size, 'x')));
+        }
+        QCOMPARE(fileBytes(path), QByteArray("old"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);  // nothing left behind
     }
 
     void cleanupTestCase() { window_.reset(); }

@@ -139,7 +139,18 @@ private slots:
         control<QAction>(dialog, "savePngAction").trigger();
         QFile png(window.platform().chosenFile);
         QVERIFY(png.open(QIODevice::ReadOnly));
-        QVERIFY(png.read(8) == QByteArray("\x89PNG\r\n\x1a\n", 8));
+        const QByteArray saved = png.readAll();
+        QVERIFY(saved.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
+
+        // A picture that cannot be written whole says so and leaves the one saved before.
+        {
+            const FileSizeLimit limit(saved.size() / 2);
+            control<QAction>(dialog, "savePngAction").trigger();
+        }
+        QCOMPARE(window.platform().warnings.size(), 1);
+        QFile again(window.platform().chosenFile);
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), saved);
     }
 };
 
