@@ -3,16 +3,46 @@
 #include "codepage.h"
 #include "local_time.h"
 
+#include <string_view>
+
 namespace tamsel {
 namespace {
 
+bool isNumber(std::string_view text)
+{
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    bool digits = false, point = false;
+    for (const char c : text) {
+        if (c == '.' && !point)
+            point = true;
+        else if (c >= '0' && c <= '9')
+            digits = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
+// Excel and WPS run a field that begins like a formula, and titles come from any shop: such a
+// field keeps a leading apostrophe, which makes it text. A number such as -3 stays a number.
+bool readsAsFormula(const std::string& field)
+{
+    return !field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos &&
+           !isNumber(field);
+}
+
 void appendField(std::string& out, const std::string& field)
 {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+    const bool quoted = field.find_first_of(",\"\r\n") != std::string::npos;
+    if (quoted)
+        out += '"';
+    if (readsAsFormula(field))
+        out += '\'';
+    if (!quoted) {
         out += field;
         return;
     }
-    out += '"';
     for (const char c : field) {
         if (c == '"')
             out += '"';

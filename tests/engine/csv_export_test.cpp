@@ -14,6 +14,30 @@ TEST(CsvText, QuotesOnlyFieldsThatNeedIt)
               "\"line\r\nbreak\",,宝贝\r\n");
 }
 
+TEST(CsvText, KeepsFieldsThatWouldRunAsFormulasText)
+{
+    const struct {
+        std::string field;
+        std::string written;
+    } cases[] = {
+        {"=HYPERLINK(\"http://x/\")", "\"'=HYPERLINK(\"\"http://x/\"\")\""},
+        {"@SUM(1+1)", "'@SUM(1+1)"},
+        {"+cmd", "'+cmd"},
+        {"-A1", "'-A1"},
+        {"\t=1", "'\t=1"},
+        {"-", "'-"},
+        {"=1,2", "\"'=1,2\""},
+        {"-3", "-3"},
+        {"+12", "+12"},
+        {"-0.5", "-0.5"},
+        {"9.9", "9.9"},
+        {"a=b", "a=b"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CsvText({{c.field}}), "\xEF\xBB\xBF" + c.written + "\r\n") << c.field;
+}
+
 TEST(GridCsv, ExportsNamedColumnsAndRowsWithText)
 {
     MemoryGrid grid(0, 0);
