@@ -21,10 +21,15 @@ size_t skipUtf8(std::string_view rest)
     return taken;
 }
 
+// A lead byte takes the byte after it along only when that one can be a trail byte: an ASCII
+// digit or comma after a stray lead byte is a character of its own.
 size_t skipGbk(std::string_view rest)
 {
     const auto lead = static_cast<unsigned char>(rest.front());
-    return (lead >= 0x81 && lead <= 0xFE && rest.size() >= 2) ? 2 : 1;
+    if (lead < 0x81 || lead > 0xFE || rest.size() < 2)
+        return 1;
+    const auto trail = static_cast<unsigned char>(rest[1]);
+    return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
 }
 
 // One conversion descriptor per direction and thread, opened on first use: opening one costs

@@ -18,5 +18,7 @@ TEST(Codepage, ReplacesWhatCannotBeConvertedWithQuestionMark)
     EXPECT_EQ(utf8ToGbk("a\xE6\x8E" ), "a?");                 // cut-off UTF-8 sequence
     EXPECT_EQ(gbkToUtf8("x\xFF" "y"), "x?y");                 // 0xFF is no GBK lead byte
     EXPECT_EQ(gbkToUtf8("z\xCC"), "z?");                      // lead byte without its trail
+    EXPECT_EQ(gbkToUtf8("ab\xB0" "1cd"), "ab?1cd");           // nor is an ASCII byte its trail
+    EXPECT_EQ(gbkToUtf8("\xB0,\xB0\"x"), "?,?\"x");
     EXPECT_EQ(gbkToUtf8(""), "");
 }
