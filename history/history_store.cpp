@@ -158,9 +158,12 @@ std::unique_ptr<sql::Connection> openFile(const std::string& path)
         throw HistoryError("没有写入历史记录文件 " + path + " 的权限");
     // The first reads: a damaged header or schema fails here.
     const std::int64_t version = connection->pragmaInteger("PRAGMA user_version");
-    connection->pragmaInteger("SELECT count(*) FROM sqlite_schema");
-    // Before anything is written: a later program's file stays as it is.
+    const std::int64_t objects = connection->pragmaInteger("SELECT count(*) FROM sqlite_schema");
+    // Before anything is written: a later program's file stays as it is, and so does another
+    // program's database that the path names by mistake.
     CheckSchemaVersion(version);
+    if (version == 0 && objects > 0)
+        throw HistoryError(path + " 是其他程序的数据库，不是探测历史记录，本程序不会改动它");
     // WAL: windows and the command line read while one of them writes.
     connection->exec("PRAGMA journal_mode = WAL");
     // FULL: a commit is on the disk before save() returns, so a stored run survives a power cut.

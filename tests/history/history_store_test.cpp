@@ -148,13 +148,16 @@ TEST_F(HistoryStoreTest, TakesAFileOfEveryEarlierVersionUp)
     }
 }
 
-TEST_F(HistoryStoreTest, RefusesAFileOfALaterVersionAndLeavesItAlone)
+TEST_F(HistoryStoreTest, RefusesAFileOfALaterVersionOrAnotherProgramAndLeavesItAlone)
 {
-    sql::Connection(path_).exec(("CREATE TABLE t (x); PRAGMA user_version = " + std::to_string(SchemaVersion + 1)).c_str());
-    const std::string before = readBytes(path_);
-    EXPECT_THROW(HistoryStore{path_}, HistoryError);
-    EXPECT_TRUE(readBytes(path_) == before);
-    EXPECT_FALSE(std::filesystem::exists(path_ + "-wal"));
+    for (const int version : {SchemaVersion + 1, 0}) {
+        std::filesystem::remove(path_);
+        sql::Connection(path_).exec(("CREATE TABLE t (x); PRAGMA user_version = " + std::to_string(version)).c_str());
+        const std::string before = readBytes(path_);
+        EXPECT_THROW(HistoryStore{path_}, HistoryError) << version;
+        EXPECT_TRUE(readBytes(path_) == before) << version;
+        EXPECT_FALSE(std::filesystem::exists(path_ + "-wal")) << version;
+    }
 }
 
 struct Damage {
