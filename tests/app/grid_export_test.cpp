@@ -6,6 +6,7 @@
 #include "detection_run.h"
 #include "result_grid.h"
 #include "table_actions.h"
+#include "file_size_limit.h"
 #include "window_helpers.h"
 
 #include <QAction>
@@ -124,7 +125,7 @@ private slots:
         const QString path = folder.filePath(QStringLiteral("ranking.csv"));
         QVERIFY(writeFileAtomically(path, "old"));
         {
-            const FileSizeLimit limit(1000);
+            const tamsel::testing::FileSizeLimit limit(1000);
             QVERIFY(!writeFileAtomically(path, QByteArray(size, 'x')));
         }
         QCOMPARE(fileBytes(path), QByteArray("old"));

@@ -8,6 +8,7 @@
 #include "rank_picture.h"
 #include "result_grid.h"
 #include "system_texts.h"
+#include "file_size_limit.h"
 #include "window_helpers.h"
 
 #include <QAction>
@@ -144,7 +145,7 @@ private slots:
 
         // A picture that cannot be written whole says so and leaves the one saved before.
         {
-            const FileSizeLimit limit(saved.size() / 2);
+            const tamsel::testing::FileSizeLimit limit(saved.size() / 2);
             control<QAction>(dialog, "savePngAction").trigger();
         }
         QCOMPARE(window.platform().warnings.size(), 1);

@@ -9,9 +9,6 @@
 #include <QTimer>
 #include <QTest>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,31 +43,6 @@ inline bool waitUntil(const std::function<bool()>& done, int limitMs)
     loop.exec();
     return done();
 }
-
-// While it lives, no file of this process may grow past `bytes`: a write beyond fails as on a
-// full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &before_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = before_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &before_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit before_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 // Every host on one simulator, "127.0.0.1:<port>"; the software site under its own name there.
 inline AppHosts simulatedHosts(const std::string& host)

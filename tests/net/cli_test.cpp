@@ -53,6 +53,18 @@ TEST(TamselCli, TimeoutStillWritesBytesThatCame)
     EXPECT_EQ("error: Read Timeout\n", run.err);
 }
 
+TEST(TamselCli, ABodyCutShortIsWrittenButFails)
+{
+    ScriptedServer server;
+    server.addConnection({ScriptedServer::receive(),
+                          ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly-this"),
+                          ScriptedServer::close()});
+    const auto run = runCli({"get", server.url("/")});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ("only-this", run.out);
+    EXPECT_EQ("error: the answer ended before its Content-Length\n", run.err);
+}
+
 TEST(TamselCli, PostSendsFormAndNoRedirectsRefusesTheMove)
 {
     ScriptedServer server;

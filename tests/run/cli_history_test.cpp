@@ -1,6 +1,7 @@
 // tamsel-cli history as a user runs it: runs saved by detect --save, listed, shown, compared
 // and exported.
 #include "market_simulator.h"
+#include "file_size_limit.h"
 #include "process_runner.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -102,6 +104,31 @@ TEST_F(CliHistoryTest, SavedRunsAreListedShownComparedAndExported)
         EXPECT_EQ(entry.path().filename().string().rfind("daily-shop-", 0), 0u);
     }
     EXPECT_EQ(files, 3);
+
+    // An export that cannot be written whole leaves the files there as they were.
+    std::map<fs::path, std::string> before;
+    for (const auto& entry : fs::directory_iterator(folder_))
+        if (entry.path().extension() == ".csv")
+            before[entry.path()] = slurp(entry.path());
+    {
+        const tamsel::testing::FileSizeLimit limit(100);
+        EXPECT_NE(cli({"history", "export", "1", "--csv", folder_.string()}).exitCode, 0);
+    }
+    for (const auto& [path, bytes] : before)
+        EXPECT_EQ(slurp(path), bytes) << path;
+}
+
+TEST_F(CliHistoryTest, RunsOfDifferentSellersAreNotCompared)
+{
+    detectAndSave(1);
+    tamsel::sim::MarketSimulator simulator;
+    const auto other = cli({"detect", "--save", "--search-host", "127.0.0.1:" + std::to_string(simulator.start()),
+                            "demo-shop"});
+    ASSERT_EQ(other.exitCode, 0) << other.err;
+    const auto diff = cli({"history", "diff", "1", "2"});
+    EXPECT_EQ(diff.exitCode, 1);
+    EXPECT_EQ(diff.out, "");
+    EXPECT_NE(diff.err.find("不是同一个卖家的"), std::string::npos) << diff.err;
 }
 
 TEST_F(CliHistoryTest, UnknownRunsAndUnusableFilesExitWithOne)

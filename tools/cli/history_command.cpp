@@ -11,9 +11,13 @@
 #include "run_grids.h"
 #include "run_texts.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
 #include <iostream>
 #include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tamsel::cli {
 namespace {
@@ -100,6 +104,9 @@ int diffRuns(history::HistoryStore& store, const std::vector<std::int64_t>& ids)
     if (!earlierId)
         throw history::HistoryError("探测 " + std::to_string(later.id) + " 之前没有这个卖家有结果的探测");
     const history::StoredRun earlier = loadRun(store, *earlierId);
+    if (earlier.report.sellerId != later.report.sellerId)
+        throw history::HistoryError("探测 " + std::to_string(earlier.id) + " 和 " + std::to_string(later.id) +
+                                    " 不是同一个卖家的，无法对比");
     if (!earlier.report.judged() || !later.report.judged())
         throw history::HistoryError("只能对比有结果（完成或不完整）的探测");
 
@@ -120,16 +127,37 @@ int diffRuns(history::HistoryStore& store, const std::vector<std::int64_t>& ids)
     return 0;
 }
 
+// Written beside under a name of its own, then renamed: a file of that name stays as it was
+// unless the new one is complete.
+bool writeWhole(const std::string& path, const std::string& bytes)
+{
+    std::string part = path + ".XXXXXX";
+    const int fd = mkstemp(part.data());
+    if (fd < 0)
+        return false;
+    const mode_t mask = umask(0);
+    umask(mask);
+    bool written = fchmod(fd, 0666 & ~mask) == 0;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        done += written ? static_cast<size_t>(n) : 0;
+    }
+    written = close(fd) == 0 && written && std::rename(part.c_str(), path.c_str()) == 0;
+    if (!written)
+        std::remove(part.c_str());
+    return written;
+}
+
 int exportRun(history::HistoryStore& store, std::int64_t id, const std::string& folder)
 {
     const history::StoredRun run = loadRun(store, id);
     const Grids grids(run);
     for (const CsvFile& file : RunCsvFiles(run.report, grids.sgData1, grids.sgData2, grids.sgData3)) {
         const std::string path = folder + "/" + file.name;
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << file.bytes;
-        out.close();
-        if (!out) {
+        if (!writeWhole(path, file.bytes)) {
             std::cerr << "error: cannot write " << path << '\n';
             return 1;
         }
