@@ -89,10 +89,12 @@ RequestResult request(net::HttpClient& client, Operation operation)
         if (client.bodyCutShort())
             result.failure = "Connection Closed Gracefully.（答复比它声明的 Content-Length 短）";
     } catch (const net::HttpError& error) {
-        // The run goes on with whatever arrived; the failure is reported.
-        result.failure = error.what();
+        // The run goes on with whatever arrived; the failure is reported. The client's own texts
+        // are ASCII, but a status line's text is the marketplace's, in GBK.
+        result.failure = gbkToUtf8(error.what());
+        // The client gives no text for a move to a protocol it does not speak.
         if (result.failure.empty())
-            result.failure = "HTTP client error";
+            result.failure = "HTTP 客户端出错，没有说明原因（多为转向了不支持的协议）";
     }
     return result;
 }

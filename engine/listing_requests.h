@@ -23,7 +23,7 @@ constexpr int MaxItemsPerPass = MaxPagesPerPass * ListingPageSize;
 // What one request gave: the answer as far as it arrived, and the failure if any.
 struct RequestResult {
     std::string answer;
-    std::string failure;  // the client's error text; empty when the request succeeded
+    std::string failure;  // the client's error text, as UTF-8; empty when the request succeeded
     bool failed() const { return !failure.empty(); }
 };
 

@@ -1,5 +1,6 @@
 #include "codepage.h"
 #include "listing_requests.h"
+#include "scripted_server.h"
 
 #include <gtest/gtest.h>
 
@@ -57,4 +58,23 @@ TEST(SearchFormLines, TwentyTwoLinesWithTheRawSellerIdInNick)
     EXPECT_EQ(lines[17], "filter=");
     EXPECT_EQ(lines[21], "ratesum=");
     EXPECT_EQ(SearchFormUrl("s.example"), "http://s.example/search_auction.htm");
+}
+
+TEST(ListingRequests, FailureTextsAreUtf8AndNeverEmpty)
+{
+    const struct {
+        std::string answer;
+        std::string failure;
+    } cases[] = {
+        {"HTTP/1.1 503 " + utf8ToGbk("服务繁忙") + "\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 503 服务繁忙"},
+        {"HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1/x\r\nContent-Length: 0\r\n\r\n",
+         "HTTP 客户端出错，没有说明原因（多为转向了不支持的协议）"},
+    };
+    for (const auto& c : cases) {
+        tamsel::testing::ScriptedServer server;
+        server.addConnection({tamsel::testing::ScriptedServer::receive(), tamsel::testing::ScriptedServer::send(c.answer)});
+        const std::atomic<bool> abort{false};
+        const ListingRequests requests("127.0.0.1:" + std::to_string(server.port()), 5000, &abort);
+        EXPECT_EQ(requests.getListingPage(ListingOrder::Default, "shop", "1", 1).failure, c.failure) << c.answer;
+    }
 }
