@@ -132,7 +132,7 @@ bool IsListingAnswer(std::string_view answer)
            FindText(answer, totalPageMarker) != std::string_view::npos;
 }
 
-std::vector<std::string> ItemSegments(std::string_view answer)
+std::vector<std::string_view> ItemSegments(std::string_view answer)
 {
     const size_t listAt = FindText(answer, itemListMarker);
     if (listAt == std::string_view::npos)

@@ -30,8 +30,9 @@ void ScanPageCounts(std::string_view answer, int32_t& TotalPage, int32_t& Curren
 bool IsListingAnswer(std::string_view answer);
 
 // The item segments of a listing answer: the item list, closed by "p4p", split at
-// every "all":null. No list, or no closing marker, gives no segments.
-std::vector<std::string> ItemSegments(std::string_view answer);
+// every "all":null. No list, or no closing marker, gives no segments. The segments are views
+// into `answer`.
+std::vector<std::string_view> ItemSegments(std::string_view answer);
 
 // Both return whether the segment is an item (it links an item page). Only an
 // accepted segment fills the record; the caller resets the record before each

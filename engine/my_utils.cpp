@@ -22,9 +22,9 @@ size_t FindText(std::string_view text, std::string_view what, size_t from)
     return at == nullptr ? std::string_view::npos : static_cast<size_t>(static_cast<const char*>(at) - text.data());
 }
 
-std::vector<std::string> SplitText(std::string_view text, std::string_view delimiter)
+std::vector<std::string_view> SplitText(std::string_view text, std::string_view delimiter)
 {
-    std::vector<std::string> pieces;
+    std::vector<std::string_view> pieces;
     if (text.empty())
         return pieces;
     size_t start = 0;

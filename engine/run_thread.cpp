@@ -228,7 +228,7 @@ void TRunThread::runPass(ListingOrder order, const std::string& viewIndex,
         if (result.answer.empty())
             continue;
         ScanPageCounts(result.answer, TotalPage, CurrentPage);
-        const std::vector<std::string> segments = ItemSegments(result.answer);
+        const std::vector<std::string_view> segments = ItemSegments(result.answer);
         if (pageNumber == 1)
             ExpectedPassItems = expectedItems(TotalPage, segments.size());
         for (const auto& segment : segments) {

@@ -51,7 +51,7 @@ TEST(ScanPageCounts, KeepsACountThatDoesNotConvert)
 TEST(ItemSegments, SplitsTheItemListAtEveryAllNull)
 {
     const auto segments = ItemSegments(R"(x"itemList":[{a"all":null},{b"all":null}],"p4p":{c"all":null})");
-    EXPECT_EQ(segments, (std::vector<std::string>{"[{a", "},{b", "}],"}));
+    EXPECT_EQ(segments, (std::vector<std::string_view>{"[{a", "},{b", "}],"}));
 }
 
 TEST(ItemSegments, GivesNothingWithoutListOrItsEnd)
@@ -136,7 +136,7 @@ TEST(ListingScanner, ReadsAPageOfTwoItemsAndItsTail)
         R"({"title":"B","price": "2.00","href":"item.htm?id=22&x","tradeNum":"7","all":null}],)"
         R"("p4p":{"title":"ad","href":"item.htm?id=99"}}))";
     std::vector<TItemInfo> items;
-    for (const std::string& segment : ItemSegments(answer)) {
+    for (const std::string_view segment : ItemSegments(answer)) {
         TItemInfo item;
         if (ScanDefaultOrderSegment(segment, item))
             items.push_back(item);

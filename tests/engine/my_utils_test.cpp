@@ -6,7 +6,7 @@
 #include <utility>
 
 using namespace tamsel;
-using Pieces = std::vector<std::string>;
+using Pieces = std::vector<std::string_view>;
 
 namespace {
 

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (answer.empty())
             continue;
         ScanPageCounts(answer, totalPage, currentPage);
-        for (const std::string& segment : ItemSegments(answer)) {
+        for (const std::string_view segment : ItemSegments(answer)) {
             require(segment.size() <= answer.size());
             TItemRecordInfo record;
             if (ScanSalesOrderSegment(segment, record))
