@@ -31,7 +31,7 @@ void Connection::connect(const std::string& host, int port, int timeoutMs)
     consumed_ = searched_ = 0;
     closed_ = false;
     batch_.reset();
-    const std::string address = resolveHost(host, resolver_);
+    const std::string address = resolveHost(host, resolver_, interruption_);
     SlicedWait wait(interruption_, timeoutMs, "Connect timed out.");
     transport_ = connector_(address, port, wait);
 }

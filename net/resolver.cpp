@@ -1,11 +1,17 @@
 #include "resolver.h"
 
 #include "http_error.h"
+#include "interruption.h"
 #include "net_text.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <condition_variable>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <netdb.h>
 #include <sys/socket.h>
 
@@ -50,13 +56,46 @@ bool isDottedAddress(const std::string& text)
     }
 }
 
-std::string resolveHost(const std::string& host, const Resolver& resolver)
+std::string resolveHost(const std::string& host, const Resolver& resolver, const Interruption& interruption)
 {
     if (equalsIgnoreCase(host, "LOCALHOST"))
         return "127.0.0.1";
     if (isDottedAddress(host))
         return host;
-    return resolver(host);
+    // Shared with the lookup's thread, which may outlive this call.
+    struct Lookup {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        std::string address;
+        std::exception_ptr failure;
+    };
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, resolver, host] {
+            std::string address;
+            std::exception_ptr failure;
+            try {
+                address = resolver(host);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            std::lock_guard lock(lookup->mutex);
+            lookup->address = std::move(address);
+            lookup->failure = failure;
+            lookup->done = true;
+            lookup->finished.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return resolver(host);  // no thread to spare: the lookup cannot be cut short then
+    }
+    const SlicedWait wait(interruption, 0, {});
+    std::unique_lock lock(lookup->mutex);
+    while (!lookup->done)
+        lookup->finished.wait_for(lock, wait.nextSlice());
+    if (lookup->failure)
+        std::rethrow_exception(lookup->failure);
+    return lookup->address;
 }
 
 }  // namespace tamsel::net

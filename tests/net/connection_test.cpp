@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 using namespace tamsel::net;
 using Piece = MemoryTransport::Piece;
@@ -132,11 +137,52 @@ TEST(ConnectionDeadline, PassedDeadlineFailsWithReadTimeout)
 
 TEST(ResolveHost, LocalhostAndDottedAddressesNeedNoLookup)
 {
+    const Interruption none;
     auto unreachable = [](const std::string&) -> std::string { throw SocketError(11001); };
-    EXPECT_EQ("127.0.0.1", resolveHost("LocalHost", unreachable));
-    EXPECT_EQ("10.1.2.3", resolveHost("10.1.2.3", unreachable));
-    EXPECT_EQ("Socket Error # 11001\r\nHost not found.", failureOf([&] { resolveHost("10.1.2.256", unreachable); }));
-    EXPECT_EQ("9.9.9.9", resolveHost("shop.example", [](const std::string&) { return std::string("9.9.9.9"); }));
+    EXPECT_EQ("127.0.0.1", resolveHost("LocalHost", unreachable, none));
+    EXPECT_EQ("10.1.2.3", resolveHost("10.1.2.3", unreachable, none));
+    EXPECT_EQ("Socket Error # 11001\r\nHost not found.", failureOf([&] { resolveHost("10.1.2.256", unreachable, none); }));
+    EXPECT_EQ("9.9.9.9", resolveHost("shop.example", [](const std::string&) { return std::string("9.9.9.9"); }, none));
+}
+
+// A lookup that hangs (a resolver that does not answer) ends with the operation's abort flag or
+// deadline, as every other wait does.
+TEST(ResolveHost, AbortAndDeadlineEndAHangingLookup)
+{
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool entered = false;
+        bool open = false;
+    };
+    for (const bool byAbort : {true, false}) {
+        auto gate = std::make_shared<Gate>();
+        const Resolver hanging = [gate](const std::string&) {
+            std::unique_lock lock(gate->mutex);
+            gate->entered = true;
+            gate->changed.notify_all();
+            gate->changed.wait_for(lock, std::chrono::seconds(30), [&] { return gate->open; });
+            return std::string("9.9.9.9");
+        };
+        std::atomic<bool> abort{false};
+        Interruption interruption;
+        interruption.setAbortFlag(&abort);
+        if (!byAbort)
+            interruption.setDeadline(Clock::now() + std::chrono::milliseconds(200));
+        std::thread stopper([&] {
+            std::unique_lock lock(gate->mutex);
+            gate->changed.wait_for(lock, std::chrono::seconds(10), [&] { return gate->entered; });
+            abort = byAbort;
+        });
+        const auto start = Clock::now();
+        EXPECT_EQ(byAbort ? "Operation aborted" : "Read Timeout",
+                  failureOf([&] { resolveHost("shop.example", hanging, interruption); }));
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+        stopper.join();
+        std::lock_guard lock(gate->mutex);
+        gate->open = true;  // the lookup left behind ends
+        gate->changed.notify_all();
+    }
 }
 
 TEST(SocketErrorMessage, MapsErrnoToTheTableRows)
