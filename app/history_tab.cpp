@@ -44,10 +44,12 @@ HistoryTab::HistoryTab(QTabWidget& pages, const std::string& historyPath, std::s
     connect(page_, &HistoryPage::deleteRequested, this, &HistoryTab::remove);
     if (!history_->available())
         page_->setUnavailable(QStringLiteral("历史记录已关闭：") + history_->unavailableReason());
+    connect(history_, &RunHistory::damagedFileSetAside, this, [this](const QString& aside) {
+        page_->setUnavailable({});  // what found the damage is over
+        warnSetAside(aside);
+    });
     if (!history_->movedAside().isEmpty())
-        platform_.warn(&window_, QStringLiteral("探测历史"),
-                       QStringLiteral("历史记录文件已损坏，已原样保留为 %1，现在使用新的历史记录文件。")
-                           .arg(history_->movedAside()));
+        warnSetAside(history_->movedAside());
     refresh();
 }
 
@@ -73,6 +75,12 @@ void HistoryTab::showItemHistory(const std::string& sellerId, const std::string&
     itemHistoryTitle_ = title;
     page_->charts().showItemLoading(title);
     history_->readItemHistory(sellerId, itemId);
+}
+
+void HistoryTab::warnSetAside(const QString& aside)
+{
+    platform_.warn(&window_, QStringLiteral("探测历史"),
+                   QStringLiteral("历史记录文件已损坏，已原样保留为 %1，现在使用新的历史记录文件。").arg(aside));
 }
 
 bool HistoryTab::askedLast(const std::string& sellerId, const std::string& itemId) const

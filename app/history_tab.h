@@ -45,6 +45,7 @@ private:
     void compare(std::int64_t id);
     void remove(const std::vector<std::int64_t>& ids);
     bool askedLast(const std::string& sellerId, const std::string& itemId) const;
+    void warnSetAside(const QString& aside);
 
     std::string itemHost_;
     Platform& platform_;

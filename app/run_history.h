@@ -49,15 +49,22 @@ signals:
     void itemHistoryRead(const std::string& sellerId, const std::string& itemId,
                          const std::vector<history::ItemHistoryPoint>& points);
     void itemHistoryFailed(const std::string& sellerId, const std::string& itemId, const QString& what);
+    // A file found damaged while in use was moved aside, to `aside`, and a fresh one is in use.
+    void damagedFileSetAside(const QString& aside);
 
 private:
     template <typename Read>
     auto read(Read read) -> decltype(read(std::declval<history::HistoryStore&>()));
+    void saveRun(std::shared_ptr<const history::StoredRun> run);
+    // After damage was found in file number `file` of this window: moves it aside, unless that
+    // was done since, and goes on with a fresh one. Whether a fresh file is in use.
+    bool setDamagedFileAside(unsigned file);
 
     std::unique_ptr<history::HistoryStore> store_;
     std::unique_ptr<history::HistoryWriter> writer_;
     QString unavailableReason_;
     std::string path_;
+    unsigned file_ = 0;  // damaged files set aside so far
 };
 
 }  // namespace tamsel::app

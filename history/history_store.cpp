@@ -61,7 +61,7 @@ auto guarded(const char* what, Work&& work)
     try {
         return work();
     } catch (const HistoryError& error) {
-        throw HistoryError(std::string(what) + "：" + error.what());
+        throw HistoryError(std::string(what) + "：" + error.what(), error.damaged());
     }
 }
 
@@ -233,6 +233,11 @@ HistoryStore::HistoryStore(const std::string& path)
 }
 
 HistoryStore::~HistoryStore() = default;
+
+std::string HistoryStore::moveDamagedFileAside(const std::string& path)
+{
+    return present(path) ? moveAside(path) : std::string();
+}
 
 std::int64_t HistoryStore::save(const StoredRun& run)
 {

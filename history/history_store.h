@@ -16,7 +16,12 @@ namespace tamsel::history {
 // Any failure of the history; what() says what failed, in Chinese, for people.
 class HistoryError : public std::runtime_error {
 public:
-    using runtime_error::runtime_error;
+    explicit HistoryError(const std::string& what, bool damaged = false) : runtime_error(what), damaged_(damaged) {}
+    // The file is not a database or its pages contradict each other.
+    bool damaged() const { return damaged_; }
+
+private:
+    bool damaged_;
 };
 
 // One line of the run list.
@@ -57,6 +62,11 @@ public:
     std::optional<RunSummary> previousJudged(std::int64_t id);
     // Deletes the runs in one transaction; returns how many there were.
     int remove(const std::vector<std::int64_t>& ids);
+
+    // Moves a file found damaged after it was opened aside, as opening does, and returns where
+    // to; empty when there is no file. Only while this program has no store open on it: SQLite
+    // deletes a -wal and -shm by name when its last connection to a file closes.
+    static std::string moveDamagedFileAside(const std::string& path);
 
 private:
     struct Db;  // the connection and its prepared statements

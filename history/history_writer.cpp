@@ -23,15 +23,18 @@ auto reporting(const char* what, Work work, Report report)
                                                                       const std::string& openError) {
         decltype(work(*store)) result{};
         std::string error = openError;
+        bool damaged = false;
         if (store != nullptr) {
             try {
                 result = work(*store);
             } catch (const std::exception& e) {
                 error = failure(what, e);
+                const auto* historyError = dynamic_cast<const HistoryError*>(&e);
+                damaged = historyError != nullptr && historyError->damaged();
             }
         }
         if (report)
-            report(result, error);
+            report(result, error, damaged);
     };
 }
 

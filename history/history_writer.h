@@ -19,9 +19,10 @@ class HistoryStore;
 // Writes run in the order they were asked for; each reports back on the writer's thread.
 class HistoryWriter {
 public:
-    // `error` is empty on success, else says what failed (Chinese, for people).
-    using Saved = std::function<void(std::int64_t id, const std::string& error)>;
-    using Removed = std::function<void(int removed, const std::string& error)>;
+    // `error` is empty on success, else says what failed (Chinese, for people); `damaged` tells
+    // that the file was found damaged (HistoryError::damaged()).
+    using Saved = std::function<void(std::int64_t id, const std::string& error, bool damaged)>;
+    using Removed = std::function<void(int removed, const std::string& error, bool damaged)>;
 
     explicit HistoryWriter(std::string path);
     // Finishes the writes already asked for, then ends its thread.

@@ -17,15 +17,7 @@ namespace tamsel::history::sql {
 class Error : public HistoryError {
 public:
     // `code`: SQLite's primary result code.
-    Error(const std::string& what, int code)
-        : HistoryError(what), damaged_(code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
-    {
-    }
-    // The file is not a database or its pages contradict each other.
-    bool damaged() const { return damaged_; }
-
-private:
-    bool damaged_;
+    Error(const std::string& what, int code) : HistoryError(what, code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {}
 };
 
 class Statement {

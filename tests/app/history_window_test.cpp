@@ -247,6 +247,68 @@ private slots:
         QVERIFY(!control<QLabel>(window.form(), "historyState").isVisible());
     }
 
+    void damageFoundInUseSetsTheFileAsideAndTheRunIsStoredAfresh_data()
+    {
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<bool>("foundAtStart");
+        QTest::newRow("found by the list") << QByteArray("run") << true;
+        QTest::newRow("found by a save") << QByteArray("pass") << false;
+    }
+
+    void damageFoundInUseSetsTheFileAsideAndTheRunIsStoredAfresh()
+    {
+        QFETCH(QByteArray, table);
+        QFETCH(bool, foundAtStart);
+        QTemporaryDir folder;
+        const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
+        {
+            const HeadlessRun run(1);
+            history::HistoryStore store(path);
+            store.save(history::MakeStoredRun(*run.host.lastReport(), run.items));
+        }
+        // The table's root page overwritten; the header and the schema stay sound.
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray query = "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_schema WHERE name = '" + table + "'";
+        QCOMPARE(sqlite3_prepare_v2(db, query.constData(), -1, &statement, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        const qint64 root = sqlite3_column_int64(statement, 0);
+        const qint64 pageSize = sqlite3_column_int64(statement, 1);
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        QFile file(QString::fromStdString(path));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek((root - 1) * pageSize));
+        file.write(QByteArray(pageSize, '\x5a'));
+        file.close();
+        const QByteArray damagedBytes = [&] {
+            QFile damaged(QString::fromStdString(path));
+            return damaged.open(QIODevice::ReadOnly) ? damaged.readAll() : QByteArray();
+        }();
+
+        SimulatedWindow window({}, false, path);
+        TMainForm& form = window.form();
+        QCOMPARE(window.platform().warnings.size(), foundAtStart ? 1 : 0);
+        control<QLineEdit>(form, "txtID").setText(QStringLiteral("demo-shop"));
+        QTest::mouseClick(&control<QPushButton>(form, "btnSearch"), Qt::LeftButton);
+        // Only the run just done is listed: demo-shop's five items.
+        const auto listed = [&] {
+            QAbstractItemModel& runs = *historyList(form).model();
+            return runs.rowCount() == 1 && runs.index(0, 3).data().toString() == QStringLiteral("5");
+        };
+        QVERIFY(waitUntil(listed, RunLimitMs));
+        QCOMPARE(window.platform().warnings.size(), 1);
+        QVERIFY(window.platform().warnings[0].text.contains(QStringLiteral("已损坏")));
+        QVERIFY(!control<QLabel>(form, "historyState").isVisible());
+        const QStringList kept = QDir(folder.path()).entryList({QStringLiteral("history.sqlite3.damaged-*")});
+        QCOMPARE(kept.size(), 1);
+        QFile aside(QDir(folder.path()).filePath(kept[0]));
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), damagedBytes);
+        QCOMPARE(history::HistoryStore(path).list().size(), 1u);
+    }
+
     void withoutAUsableFolderTheWindowStillWorksAndSaysHistoryIsOff()
     {
         QTemporaryDir folder;

@@ -22,7 +22,7 @@ TEST(HistoryWriter, WritesInOrderAndFinishesQueuedWritesWhenDestroyed)
         HistoryWriter writer(path);
         for (int i = 0; i < Runs; ++i)
             writer.save(SampleRun(std::to_string(i), RunOutcome::Complete, 200),
-                        [&saved](std::int64_t id, const std::string& error) { saved.emplace_back(id, error); });
+                        [&saved](std::int64_t id, const std::string& error, bool) { saved.emplace_back(id, error); });
     }
     ASSERT_EQ(saved.size(), static_cast<std::size_t>(Runs));
     HistoryStore store(path);
@@ -36,7 +36,7 @@ TEST(HistoryWriter, WritesInOrderAndFinishesQueuedWritesWhenDestroyed)
     {
         HistoryWriter writer(path);
         writer.remove({saved[0].first, saved[1].first, 9999},
-                      [&removed](int count, const std::string& error) { removed.emplace_back(count, error); });
+                      [&removed](int count, const std::string& error, bool) { removed.emplace_back(count, error); });
         writer.save(SampleRun(), {});  // nobody to tell
     }
     EXPECT_EQ(removed, (Reports{{2, ""}}));
@@ -50,8 +50,8 @@ TEST(HistoryWriter, EveryJobTellsWhyTheStoreCouldNotBeOpened)
     Reports reports;
     {
         HistoryWriter writer(dir.file("file/history.sqlite3"));
-        writer.save(SampleRun(), [&reports](std::int64_t id, const std::string& error) { reports.emplace_back(id, error); });
-        writer.remove({1}, [&reports](int count, const std::string& error) { reports.emplace_back(count, error); });
+        writer.save(SampleRun(), [&reports](std::int64_t id, const std::string& error, bool) { reports.emplace_back(id, error); });
+        writer.remove({1}, [&reports](int count, const std::string& error, bool) { reports.emplace_back(count, error); });
     }
     ASSERT_EQ(reports.size(), 2u);
     for (const auto& [value, error] : reports) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,8 +47,9 @@ protected:
         fs::remove_all(folder_);
     }
 
-    // detect --save of daily-shop as the simulator shows it on `day`; the grids it printed.
-    std::string detectAndSave(int day)
+    // detect --save of daily-shop as the simulator shows it on `day`; the grids it printed, or
+    // with `notes` what it said besides.
+    std::string detectAndSave(int day, bool notes = false)
     {
         tamsel::sim::MarketSimulatorOptions options;
         options.day = day;
@@ -56,7 +58,7 @@ protected:
                               "daily-shop"});
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_NE(run.err.find("saved: run "), std::string::npos) << run.err;
-        return run.out;
+        return notes ? run.err : run.out;
     }
 
     fs::path folder_;
@@ -116,6 +118,30 @@ TEST_F(CliHistoryTest, SavedRunsAreListedShownComparedAndExported)
     }
     for (const auto& [path, bytes] : before)
         EXPECT_EQ(slurp(path), bytes) << path;
+}
+
+TEST_F(CliHistoryTest, AFileFoundDamagedWhenSavingIsKeptAsideAndTheRunSavedAfresh)
+{
+    detectAndSave(1);
+    // Every page but the first, which holds the header and the schema: opening finds nothing.
+    const fs::path path = folder_ / "history.sqlite3";
+    std::string bytes = slurp(path);
+    ASSERT_GT(bytes.size(), 4096u);
+    std::fill(bytes.begin() + 4096, bytes.end(), '\x5a');
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+
+    const std::string notes = detectAndSave(1, true);
+    EXPECT_NE(notes.find("history: the damaged file was kept as " + path.string() + ".damaged-"), std::string::npos)
+        << notes;
+    int kept = 0;
+    for (const auto& entry : fs::directory_iterator(folder_))
+        if (entry.path().filename().string().starts_with("history.sqlite3.damaged-") &&
+            entry.path().string().find("-wal") == std::string::npos &&
+            entry.path().string().find("-shm") == std::string::npos)
+            kept += slurp(entry.path()) == bytes;
+    EXPECT_EQ(kept, 1);
+    const auto list = cli({"history"});
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2) << list.out;  // the header and the new run
 }
 
 TEST_F(CliHistoryTest, RunsOfDifferentSellersAreNotCompared)

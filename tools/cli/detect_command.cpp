@@ -51,6 +51,28 @@ int exitStatus(RunOutcome outcome)
     return ExitStopped;
 }
 
+// Stores the run and returns its id. A file found damaged, on opening or on the way, is moved
+// aside, as `notes` tells, and the run stored in a fresh one.
+std::int64_t saveRun(const std::string& path, const history::StoredRun& run, std::vector<std::string>& notes)
+{
+    std::string aside;
+    try {
+        history::HistoryStore store(path);
+        aside = store.movedAside();
+        const std::int64_t id = store.save(run);
+        if (!aside.empty())
+            notes.push_back("history: the damaged file was kept as " + aside);
+        return id;
+    } catch (const history::HistoryError& error) {
+        if (!error.damaged())
+            throw;
+    }
+    aside = history::HistoryStore::moveDamagedFileAside(path);
+    if (!aside.empty())
+        notes.push_back("history: the damaged file was kept as " + aside);
+    return history::HistoryStore(path).save(run);
+}
+
 }  // namespace
 
 int detectCommand(const std::vector<std::string>& args)
@@ -112,9 +134,11 @@ int detectCommand(const std::vector<std::string>& args)
     if (save) {
         // Said before the outcome line, which stays the last.
         try {
-            history::HistoryStore store(history::DefaultHistoryPath(false));
-            const std::int64_t id = store.save(history::MakeStoredRun(report, run.items()));
-            lines.insert(lines.end() - 1, "saved: run " + std::to_string(id));
+            std::vector<std::string> notes;
+            const std::int64_t id =
+                saveRun(history::DefaultHistoryPath(false), history::MakeStoredRun(report, run.items()), notes);
+            notes.push_back("saved: run " + std::to_string(id));
+            lines.insert(lines.end() - 1, notes.begin(), notes.end());
         } catch (const history::HistoryError& error) {
             for (const std::string& line : lines)
                 std::cerr << line << '\n';
