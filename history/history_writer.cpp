@@ -79,13 +79,9 @@ void HistoryWriter::post(Job job)
 void HistoryWriter::run()
 {
     // Opened here: opening may wait on another process's lock or move a damaged file aside.
+    // A store that could not be opened is tried again for the next job: the lock may be gone.
     std::unique_ptr<HistoryStore> store;
     std::string openError;
-    try {
-        store = std::make_unique<HistoryStore>(path_);
-    } catch (const std::exception& e) {
-        openError = failure("无法打开历史记录", e);
-    }
     for (;;) {
         Job job;
         {
@@ -95,6 +91,14 @@ void HistoryWriter::run()
                 return;
             job = std::move(jobs_.front());
             jobs_.pop_front();
+        }
+        if (!store) {
+            try {
+                store = std::make_unique<HistoryStore>(path_);
+                openError.clear();
+            } catch (const std::exception& e) {
+                openError = failure("无法打开历史记录", e);
+            }
         }
         job(store.get(), openError);
     }

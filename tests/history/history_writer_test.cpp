@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <future>
+
 using namespace tamsel;
 using namespace tamsel::history;
 using namespace tamsel::history::test;
@@ -58,6 +62,24 @@ TEST(HistoryWriter, EveryJobTellsWhyTheStoreCouldNotBeOpened)
         EXPECT_EQ(value, 0);
         EXPECT_EQ(error.rfind("无法创建历史记录文件夹", 0), 0u) << error;
     }
+}
+
+TEST(HistoryWriter, AStoreThatCouldNotBeOpenedIsTriedAgainForTheNextJob)
+{
+    TempDir dir;
+    writeBytes(dir.file("folder"), "");
+    std::promise<std::string> first;
+    std::promise<std::string> second;
+    HistoryWriter writer(dir.file("folder/history.sqlite3"));
+    writer.save(SampleRun(), [&first](std::int64_t, const std::string& error, bool) { first.set_value(error); });
+    auto firstError = first.get_future();
+    ASSERT_EQ(firstError.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_NE(firstError.get(), "");
+    std::filesystem::remove(dir.file("folder"));
+    writer.save(SampleRun(), [&second](std::int64_t, const std::string& error, bool) { second.set_value(error); });
+    auto secondError = second.get_future();
+    ASSERT_EQ(secondError.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_EQ(secondError.get(), "");
 }
 
 }  // namespace
