@@ -51,6 +51,14 @@ struct HeadlessRun {
     RunItems items;
 };
 
+// A history file in `folder` that holds `run`.
+std::string historyHolding(const QTemporaryDir& folder, const HeadlessRun& run)
+{
+    const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
+    history::HistoryStore(path).save(history::MakeStoredRun(*run.host.lastReport(), run.items));
+    return path;
+}
+
 void compareGrids(const StringGrid& shown, const StringGrid& expected)
 {
     QCOMPARE(shown.rowCount(), expected.rowCount());
@@ -192,12 +200,8 @@ private slots:
     void anItemsHistoryThatCannotBeReadSaysWhy()
     {
         QTemporaryDir folder;
-        const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
         const HeadlessRun run(1);
-        {
-            history::HistoryStore store(path);
-            store.save(history::MakeStoredRun(*run.host.lastReport(), run.items));
-        }
+        const std::string path = historyHolding(folder, run);
         sqlite3* db = nullptr;
         QCOMPARE(sqlite3_open(path.c_str(), &db), SQLITE_OK);
         QCOMPARE(sqlite3_exec(db, "UPDATE pass SET records = x'44ff'", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -260,12 +264,7 @@ private slots:
         QFETCH(QByteArray, table);
         QFETCH(bool, foundAtStart);
         QTemporaryDir folder;
-        const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
-        {
-            const HeadlessRun run(1);
-            history::HistoryStore store(path);
-            store.save(history::MakeStoredRun(*run.host.lastReport(), run.items));
-        }
+        const std::string path = historyHolding(folder, HeadlessRun(1));
         // The table's root page overwritten; the header and the schema stay sound.
         sqlite3* db = nullptr;
         QCOMPARE(sqlite3_open(path.c_str(), &db), SQLITE_OK);
