@@ -62,6 +62,12 @@ bool HandOver::synchronize(const std::function<void()>& step)
     return true;
 }
 
+void HandOver::expectStep()
+{
+    if (!serving_ && !abandoned_)
+        wakeHost_();
+}
+
 bool HandOver::runOne()
 {
     const auto* step = pending_.load(std::memory_order_acquire);

@@ -26,6 +26,10 @@ public:
     // An exception thrown by the step is rethrown here.
     bool synchronize(const std::function<void()>& step);
 
+    // Worker side: a step follows shortly. A host that is not serving is woken now, so that its
+    // wake-up overlaps what the worker still does before handing the step over.
+    void expectStep();
+
     // Host side: runs the step a worker is waiting for, if any.
     void runPending();
 

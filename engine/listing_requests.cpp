@@ -111,10 +111,12 @@ RequestResult ListingRequests::postSearchForm(const std::string& sellerIdGbk) co
 }
 
 RequestResult ListingRequests::getListingPage(ListingOrder order, const std::string& sellerIdParam,
-                                              const std::string& viewIndex, int pageNumber) const
+                                              const std::string& viewIndex, int pageNumber,
+                                              std::function<void()> answerArriving) const
 {
     net::HttpClient client;
     configure(client, order == ListingOrder::BySales ? AgentB : AgentA, readTimeoutMs_, abort_);
+    client.setAnswerHeadHook(std::move(answerArriving));
     return request(client, [&](std::string& answer) {
         client.Get(ListingUrl(searchHost_, order, sellerIdParam, viewIndex, pageNumber), answer);
     });

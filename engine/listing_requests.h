@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,8 +47,9 @@ public:
     ListingRequests(std::string searchHost, int readTimeoutMs, const std::atomic<bool>* abort);
 
     RequestResult postSearchForm(const std::string& sellerIdGbk) const;
+    // `answerArriving`, if given, is called once the page's answer has begun to arrive.
     RequestResult getListingPage(ListingOrder order, const std::string& sellerIdParam, const std::string& viewIndex,
-                               int pageNumber) const;
+                               int pageNumber, std::function<void()> answerArriving = {}) const;
 
 private:
     std::string searchHost_;

@@ -221,7 +221,9 @@ void TRunThread::runPass(ListingOrder order, const std::string& viewIndex,
     do {
         throwIfStopped();
         reportProgress(stage, pageNumber, sellerId);
-        const RequestResult result = requests_.getListingPage(order, sellerIdParam, viewIndex, pageNumber);
+        // The host wakes while the answer is still read and scanned, ready for its first item.
+        const RequestResult result = requests_.getListingPage(order, sellerIdParam, viewIndex, pageNumber,
+                                                              [this] { context_.handOver.expectStep(); });
         throwIfStopped();
         ++pass.pagesAsked;
         record(stage, pageNumber, result, IsListingAnswer(result.answer));

@@ -223,6 +223,8 @@ void HttpClient::exchange(Method method, const std::string& url, const std::stri
                 failOnStatus();
             if (!connection_.connected())
                 throw HttpError("Undefined situation");
+            if (answerHeadHook_)
+                answerHeadHook_();
             if (hasBody(code))
                 bodyCutShort_ = !readBody(collector);
             break;

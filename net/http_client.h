@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,10 @@ public:
     // closed early. The operation itself still succeeds with the bytes that came.
     bool bodyCutShort() const { return bodyCutShort_; }
 
+    // Called in an operation once the head of its successful final answer is in, before the body
+    // is read: a caller can get ready for the answer meanwhile.
+    void setAnswerHeadHook(std::function<void()> hook) { answerHeadHook_ = std::move(hook); }
+
 private:
     enum class Method { Get, Post };
 
@@ -95,6 +100,7 @@ private:
     std::unique_ptr<CookieJar> cookies_;
     int redirectCount_ = 0;
     bool bodyCutShort_ = false;
+    std::function<void()> answerHeadHook_;
 };
 
 }  // namespace tamsel::net

@@ -159,3 +159,24 @@ TEST(HandOver, AbandonEndsTheWaitWhetherTheWorkerSpinsOrSleeps)
         EXPECT_FALSE(ran);
     }
 }
+
+TEST(HandOver, AnExpectedStepWakesOnlyAHostThatIsNotServing)
+{
+    WakeCounter wakes;
+    HandOver handOver([&] { wakes.wake(); });
+    handOver.expectStep();
+    EXPECT_EQ(wakes.seen(), 1);
+
+    // Expected from inside a burst: the host is serving already.
+    auto worker = std::async(std::launch::async, [&] { return handOver.synchronize([&] { handOver.expectStep(); }); });
+    const AbandonOnExit release{handOver};
+    ASSERT_TRUE(wakes.waitFor(2));
+    handOver.serve(1s, [] { return true; });
+    ASSERT_EQ(worker.wait_for(5s), std::future_status::ready);
+    EXPECT_TRUE(worker.get());
+    EXPECT_EQ(wakes.seen(), 2);
+
+    handOver.abandon();
+    handOver.expectStep();
+    EXPECT_EQ(wakes.seen(), 2);
+}
