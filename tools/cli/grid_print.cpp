@@ -2,19 +2,24 @@
 
 #include "codepage.h"
 
+#include <string>
+
 namespace tamsel::cli {
 namespace {
 
 void printGrid(std::ostream& out, const char* name, const StringGrid& grid)
 {
     out << "# " << name << '\n';
+    std::string line;  // one write per row: a write per cell costs more than the row
     for (int row = 0; row < grid.rowCount(); ++row) {
+        line.clear();
         for (int col = 0; col < grid.colCount(); ++col) {
             if (col > 0)
-                out << '\t';
-            out << gbkToUtf8(grid.cell(col, row));
+                line += '\t';
+            line += gbkToUtf8(grid.cell(col, row));
         }
-        out << '\n';
+        line += '\n';
+        out << line;
     }
 }
 
