@@ -47,7 +47,7 @@ public:
     ListingRequests(std::string searchHost, int readTimeoutMs, const std::atomic<bool>* abort);
 
     RequestResult postSearchForm(const std::string& sellerIdGbk) const;
-    // `answerArriving`, if given, is called once the page's answer has begun to arrive.
+    // `answerArriving`, if given, is called once the head of a successful answer is in, before its body.
     RequestResult getListingPage(ListingOrder order, const std::string& sellerIdParam, const std::string& viewIndex,
                                int pageNumber, std::function<void()> answerArriving = {}) const;
 
