@@ -63,7 +63,6 @@ const HookCase hookCases[] = {
      {{Peer::data("HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\ngone"), Peer::closed()}},
      0,
      ""},
-    {"closed_before_head", {{Peer::closed()}}, 0, ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Answers, AnswerHeadHookTest, ::testing::ValuesIn(hookCases),
