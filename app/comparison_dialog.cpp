@@ -46,6 +46,13 @@ ComparisonDialog::ComparisonDialog(const RunComparison& comparison, const RunRep
                                    .arg(displayText(later.sellerId), when(earlier), outcomeLabel(earlier.outcome),
                                         when(later), outcomeLabel(later.outcome)),
                                this);
+    heading->setObjectName(QStringLiteral("comparisonHeading"));
+    if (earlier.outcome == RunOutcome::Incomplete || later.outcome == RunOutcome::Incomplete) {
+        const QString which = earlier.outcome != RunOutcome::Incomplete ? QStringLiteral("后一次")
+                              : later.outcome != RunOutcome::Incomplete ? QStringLiteral("前一次")
+                                                                        : QStringLiteral("两次");
+        heading->setText(heading->text() + QStringLiteral("\n%1探测不完整：它未取得的页上的宝贝列在“未能检查”中，不算作变化。").arg(which));
+    }
     tree_->setObjectName(QStringLiteral("comparisonTree"));
     tree_->setColumnCount(4);
     tree_->setHeaderLabels({QStringLiteral("宝贝"), QStringLiteral("成交量"), QStringLiteral("实际排名"),

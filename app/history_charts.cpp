@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 namespace tamsel::app {
@@ -83,6 +84,22 @@ QLineSeries* addLine(QChart& chart, const QString& name, const QColor& color, co
     return series;
 }
 
+// Points of runs that did not see the whole shop: a ring in the line's colour around the white.
+void addHollowPoints(QChart& chart, const QString& name, const QColor& color, const QList<QPointF>& points, bool named)
+{
+    auto* series = new QScatterSeries(&chart);
+    series->setName(name);
+    series->setMarkerSize(9);
+    series->setColor(Qt::white);
+    series->setBorderColor(color);
+    series->replace(points);
+    chart.addSeries(series);
+    for (QAbstractAxis* axis : chart.axes())
+        series->attachAxis(axis);
+    for (QLegendMarker* marker : chart.legend()->markers(series))
+        marker->setVisible(named);
+}
+
 // The time axis spans the points, with a day of room when there is only one.
 void spanTime(QDateTimeAxis& axis, qreal first, qreal last)
 {
@@ -116,16 +133,34 @@ HistoryCharts::HistoryCharts(Platform& platform, QWidget* parent)
 void HistoryCharts::showShop(const QString& seller, const std::vector<history::ShopHistoryPoint>& points)
 {
     auto [across, down] = resetChart(*shopChart_, QStringLiteral("店铺降权走势：%1").arg(seller), QStringLiteral("宝贝数"), false);
-    QList<QPointF> demoted;
-    QList<QPointF> judged;
+    struct Measure {
+        QString name;
+        QColor color;
+        int history::ShopHistoryPoint::*count;
+        QList<QPointF> line;
+        QList<QPointF> incomplete;  // drawn hollow over the line
+    };
+    Measure measures[] = {{QStringLiteral("降权宝贝"), QColor(0x2f, 0x6f, 0xb5), &history::ShopHistoryPoint::demotedOutright, {}, {}},
+                          {QStringLiteral("前十名被判隐性降权"), QColor(Qt::red), &history::ShopHistoryPoint::topTenDemoted, {}, {}}};
     int most = 1;
     for (const history::ShopHistoryPoint& point : points) {
-        demoted.append(QPointF(msecs(point.started), point.demotedOutright));
-        judged.append(QPointF(msecs(point.started), point.topTenDemoted));
-        most = std::max({most, point.demotedOutright, point.topTenDemoted});
+        for (Measure& measure : measures) {
+            const QPointF at(msecs(point.started), point.*measure.count);
+            measure.line.append(at);
+            if (!point.complete)
+                measure.incomplete.append(at);
+            most = std::max(most, point.*measure.count);
+        }
     }
-    addLine(*shopChart_, QStringLiteral("降权宝贝"), QColor(0x2f, 0x6f, 0xb5), demoted, true);
-    addLine(*shopChart_, QStringLiteral("前十名被判隐性降权"), QColor(Qt::red), judged, true);
+    bool incompleteNamed = false;
+    for (Measure& measure : measures) {
+        addLine(*shopChart_, measure.name, measure.color, measure.line, true);
+        if (measure.incomplete.isEmpty())
+            continue;
+        addHollowPoints(*shopChart_, QStringLiteral("空心点：不完整的探测"), measure.color, measure.incomplete,
+                        !incompleteNamed);
+        incompleteNamed = true;
+    }
     down->setRange(0, most + 1);
     down->applyNiceNumbers();
     if (!points.empty())

@@ -98,8 +98,8 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
     connect(open_, &QPushButton::clicked, this, [this] { openCurrent(); });
     connect(compare_, &QPushButton::clicked, this, [this] {
         const auto ids = selectedIds();
-        if (ids.size() == 1)
-            emit compareRequested(ids.front());
+        if (ids.size() == 1 || ids.size() == 2)
+            emit compareRequested(ids);
     });
     connect(delete_, &QPushButton::clicked, this, [this] {
         const auto ids = selectedIds();
@@ -171,7 +171,8 @@ void HistoryPage::updateButtons()
 {
     const std::size_t selected = selectedIds().size();
     open_->setEnabled(openingAllowed_ && selected == 1);
-    compare_->setEnabled(selected == 1);
+    compare_->setEnabled(selected == 1 || selected == 2);
+    compare_->setText(selected == 2 ? QStringLiteral("对比选中的两次") : QStringLiteral("与上一次对比"));
     delete_->setEnabled(selected > 0);
 }
 

@@ -36,7 +36,8 @@ public:
 
 signals:
     void openRequested(std::int64_t id);
-    void compareRequested(std::int64_t id);
+    // One run: with the seller's previous complete run; two: with each other.
+    void compareRequested(std::vector<std::int64_t> ids);
     void deleteRequested(std::vector<std::int64_t> ids);
 
 private:

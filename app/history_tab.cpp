@@ -99,29 +99,43 @@ void HistoryTab::open(std::int64_t id)
         emit runOpened(*stored);
 }
 
-void HistoryTab::compare(std::int64_t id)
+void HistoryTab::compare(const std::vector<std::int64_t>& ids)
 {
-    const std::optional<history::StoredRun> later = history_->load(id);
+    const QString title = QStringLiteral("与上一次对比");
+    const std::optional<history::StoredRun> later = history_->load(ids.back());
     if (!later)
         return;
-    if (!later->report.judged()) {
-        platform_.warn(&window_, QStringLiteral("与上一次对比"),
-                       QStringLiteral("这次探测没有结果（%1），无法对比。").arg(outcomeLabel(later->report.outcome)));
-        return;
+    std::optional<history::StoredRun> earlier;
+    if (ids.size() == 2) {
+        earlier = history_->load(ids.front());
+        if (!earlier)
+            return;
+    } else if (const std::optional<history::RunSummary> previous = history_->previousComplete(later->id)) {
+        earlier = history_->load(previous->id);
+        if (!earlier) {  // the tab already says why
+            platform_.warn(&window_, title, QStringLiteral("上一次完整的探测记录无法读取。"));
+            return;
+        }
     }
-    const std::optional<history::RunSummary> previous = history_->previousJudged(id);
-    const std::optional<history::StoredRun> earlier = previous ? history_->load(previous->id) : std::nullopt;
-    if (previous && !earlier) {  // the tab already says why
-        platform_.warn(&window_, QStringLiteral("与上一次对比"), QStringLiteral("上一次有结果的探测记录无法读取。"));
+    if (!later->report.judged()) {
+        platform_.warn(&window_, title, QString::fromStdString(WhyNotComparable(later->report, later->report)));
         return;
     }
     if (!earlier) {
-        platform_.warn(&window_, QStringLiteral("与上一次对比"), QStringLiteral("这个卖家没有更早的、有结果的探测记录。"));
+        platform_.warn(&window_, title, QStringLiteral("这个卖家在这次之前没有完整的探测记录。"));
         return;
     }
+    if (const std::string why = WhyNotComparable(earlier->report, later->report); !why.empty()) {
+        platform_.warn(&window_, title, QString::fromStdString(why));
+        return;
+    }
+    // Whichever the user picked first, the earlier run is the one that started first.
+    const bool swapped = later->report.started < earlier->report.started;
+    const history::StoredRun& from = swapped ? *later : *earlier;
+    const history::StoredRun& to = swapped ? *earlier : *later;
     const RunComparison comparison =
-        CompareRuns({earlier->defaultOrder, earlier->salesOrder}, {later->defaultOrder, later->salesOrder});
-    auto* dialog = new ComparisonDialog(comparison, earlier->report, later->report, itemHost_, platform_, &window_);
+        CompareRuns({from.report, from.defaultOrder, from.salesOrder}, {to.report, to.defaultOrder, to.salesOrder});
+    auto* dialog = new ComparisonDialog(comparison, from.report, to.report, itemHost_, platform_, &window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }

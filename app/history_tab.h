@@ -42,7 +42,7 @@ signals:
 private:
     void refresh();
     void open(std::int64_t id);
-    void compare(std::int64_t id);
+    void compare(const std::vector<std::int64_t>& ids);
     void remove(const std::vector<std::int64_t>& ids);
     bool askedLast(const std::string& sellerId, const std::string& itemId) const;
     void warnSetAside(const QString& aside);

@@ -23,8 +23,8 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -237,11 +237,8 @@ void TMainForm::showStoredRun(const history::StoredRun& stored)
     for (GridModel* model : models_)
         model->publishRows();
     shownRun_ = stored.report;
-    const QString started = QDateTime::fromSecsSinceEpoch(std::chrono::system_clock::to_time_t(stored.report.started))
-                                .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    showStatus(QStringLiteral("正在显示 %1 的探测记录：").arg(started) + QString::fromStdString(outcomeText(stored.report)),
-               IsAlarming(stored.report.outcome));
-    sbar_->setToolTip(QString());
+    showStatus(QString::fromStdString(storedRunStatusText(stored.report)), IsAlarming(stored.report.outcome));
+    showOutcomeTooltip(stored.report);
     MainPage_->setCurrentIndex(0);
 }
 
@@ -252,13 +249,25 @@ void TMainForm::exportShownRun()
     const QString folder = platform_.existingFolder(this, QStringLiteral("导出本次探测"));
     if (folder.isEmpty())
         return;
-    for (const CsvFile& file : RunCsvFiles(*shownRun_, *models_[0], *models_[1], *models_[2])) {
-        const QString path = QDir(folder).filePath(QString::fromStdString(file.name));
-        if (!writeFileAtomically(path, file.bytes)) {
+    const QDir dir(folder);
+    std::vector<CsvFile> files = RunCsvFiles(*shownRun_, *models_[0], *models_[1], *models_[2]);
+    const std::vector<std::string> names = UnusedRunCsvFileNames(
+        *shownRun_, [&dir](const std::string& name) { return QFileInfo::exists(dir.filePath(QString::fromStdString(name))); });
+    if (names.empty()) {
+        platform_.warn(this, QStringLiteral("导出失败"), QStringLiteral("%1 中这次探测的文件名都已被占用。").arg(folder));
+        return;
+    }
+    QStringList written;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const QString path = dir.filePath(QString::fromStdString(names[i]));
+        if (!writeFileAtomically(path, files[i].bytes)) {
             platform_.warn(this, QStringLiteral("导出失败"), QStringLiteral("无法写入文件：%1").arg(path));
             return;
         }
+        written << path;
     }
+    showStatus(QStringLiteral("已导出 %1 个文件到 %2").arg(written.size()).arg(QDir::toNativeSeparators(folder)), false);
+    sbar_->setToolTip(written.join(QLatin1Char('\n')));
 }
 
 void TMainForm::setupMainPage()
@@ -566,11 +575,17 @@ void TMainForm::runEnded(const RunReport& report)
     shownRun_ = report;
     historyTab_->setOpeningAllowed(true);
     historyTab_->save(report, run_->items());
-    showStatus(QString::fromStdString(outcomeText(report)), IsAlarming(report.outcome));
-    QStringList problems;
+    showStatus(QString::fromStdString(statusText(report)), IsAlarming(report.outcome));
+    showOutcomeTooltip(report);
+}
+
+void TMainForm::showOutcomeTooltip(const RunReport& report)
+{
+    // The panel's line is short; the tooltip keeps the whole outcome and every problem.
+    QStringList lines{QString::fromStdString(outcomeText(report))};
     for (const std::string& problem : problemTexts(report))
-        problems << QString::fromStdString(problem);
-    sbar_->setToolTip(problems.join(QLatin1Char('\n')));
+        lines << QString::fromStdString(problem);
+    sbar_->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 void TMainForm::showStatus(const QString& text, bool alarming)

@@ -113,6 +113,7 @@ private:
     ResultGrid& sgData3View() const { return *grids_[2]; }
     void openItemPage(const ResultGrid& grid, int idColumn);
     void showStatus(const QString& text, bool alarming);
+    void showOutcomeTooltip(const RunReport& report);
     // Writes the three grids of the run they show into a folder the user picks.
     void exportShownRun();
     void placeStopLink();

@@ -6,7 +6,9 @@
 #include <QAbstractButton>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QHelpEvent>
 #include <QStyle>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cstdlib>
@@ -267,6 +269,31 @@ bool ResultGrid::sizeNumberColumn(QWidget& source, QMouseEvent& event)
     default:
         return false;
     }
+}
+
+QString ResultGrid::clippedText(QPoint viewportPos) const
+{
+    const QModelIndex index = indexAt(viewportPos);
+    if (!index.isValid())
+        return {};
+    const QString text = index.data(Qt::DisplayRole).toString();
+    // The item delegate keeps this margin on either side of a cell's text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int needed = fontMetrics().horizontalAdvance(text) + 2 * margin;
+    return needed > visualRect(index).width() ? text : QString();
+}
+
+bool ResultGrid::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QString text = clippedText(help->pos());
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, viewport(), visualRect(indexAt(help->pos())));
+    return true;
 }
 
 }  // namespace tamsel::app

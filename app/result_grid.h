@@ -37,6 +37,9 @@ public:
     QPoint mouseToCell(QPoint pos) const;
     // The top row of the current selection, in grid rows (never the header row).
     int selectionTop() const;
+    // The whole text of the cell at a point of the viewport when the cell cuts it off; empty when
+    // it shows whole. Its tooltip shows it.
+    QString clippedText(QPoint viewportPos) const;
 
 signals:
     // Every mouse press anywhere on the grid, a double-click's second one included, in the
@@ -48,6 +51,7 @@ signals:
 protected:
     void updateGeometries() override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -138,9 +138,9 @@ std::optional<history::StoredRun> RunHistory::load(std::int64_t id)
     return read([&](history::HistoryStore& store) { return store.load(id); });
 }
 
-std::optional<history::RunSummary> RunHistory::previousJudged(std::int64_t id)
+std::optional<history::RunSummary> RunHistory::previousComplete(std::int64_t id)
 {
-    return read([&](history::HistoryStore& store) { return store.previousJudged(id); });
+    return read([&](history::HistoryStore& store) { return store.previousComplete(id); });
 }
 
 namespace {

@@ -36,7 +36,7 @@ public:
     // Reads; a failure is told through failed() and gives nothing.
     std::vector<history::RunSummary> list();
     std::optional<history::StoredRun> load(std::int64_t id);
-    std::optional<history::RunSummary> previousJudged(std::int64_t id);
+    std::optional<history::RunSummary> previousComplete(std::int64_t id);
     // Reads the item's standing in every judged run of the seller on a thread of the pool, then
     // tells itemHistoryRead() or itemHistoryFailed().
     void readItemHistory(const std::string& sellerId, const std::string& itemId);

@@ -43,6 +43,9 @@ int RunListModel::columnCount(const QModelIndex& parent) const
 QString RunListModel::text(const history::RunSummary& run, int column) const
 {
     const bool judged = IsJudged(run.outcome);
+    // Only its time, if that: nothing else of an unreadable line is to be trusted.
+    if (!run.unreadable.empty() && column != Time)
+        return column == Outcome ? QStringLiteral("无法读取的记录") : QString();
     switch (column) {
     case Time:
         return QDateTime::fromMSecsSinceEpoch(
@@ -72,6 +75,8 @@ QVariant RunListModel::data(const QModelIndex& index, int role) const
         return text(run, index.column());
     if (role == Qt::ForegroundRole && index.column() == Outcome && IsAlarming(run.outcome))
         return QColor(Qt::red);
+    if (role == Qt::ToolTipRole && !run.unreadable.empty())
+        return QString::fromStdString(run.unreadable);
     if (role == Qt::TextAlignmentRole && index.column() >= Items && index.column() <= TopTenDemoted)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};

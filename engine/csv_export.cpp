@@ -106,6 +106,26 @@ std::vector<std::string> RunCsvFileNames(const RunReport& report)
     return {prefix + "所有宝贝.csv", prefix + "降权宝贝.csv", prefix + "宝贝权重排行榜.csv"};
 }
 
+std::vector<std::string> UnusedRunCsvFileNames(const RunReport& report,
+                                               const std::function<bool(const std::string& name)>& taken)
+{
+    const std::vector<std::string> names = RunCsvFileNames(report);
+    constexpr std::string_view Extension = ".csv";
+    constexpr int MaxNumber = 9999;
+    for (int n = 1; n <= MaxNumber; ++n) {
+        std::vector<std::string> numbered = names;
+        if (n > 1)
+            for (std::string& name : numbered)
+                name.insert(name.size() - Extension.size(), "-" + std::to_string(n));
+        bool free = true;
+        for (const std::string& name : numbered)
+            free = free && !taken(name);
+        if (free)
+            return numbered;
+    }
+    return {};
+}
+
 std::vector<CsvFile> RunCsvFiles(const RunReport& report, const StringGrid& sgData1, const StringGrid& sgData2,
                                  const StringGrid& sgData3)
 {

@@ -4,6 +4,7 @@
 #include "run_report.h"
 #include "string_grid.h"
 
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,5 +31,11 @@ std::vector<CsvFile> RunCsvFiles(const RunReport& report, const StringGrid& sgDa
 // The three files of one run, named after the seller and the start, in the grids' order:
 // "<seller>-<yyyyMMdd-HHmmss>-所有宝贝.csv", "-降权宝贝.csv", "-宝贝权重排行榜.csv".
 std::vector<std::string> RunCsvFileNames(const RunReport& report);
+
+// RunCsvFileNames as they may be written beside files that are there: when any of the three is
+// taken, all three get "-2" (then "-3", ...) before ".csv", so that no export replaces another.
+// Empty when every number up to 9999 is taken.
+std::vector<std::string> UnusedRunCsvFileNames(const RunReport& report,
+                                               const std::function<bool(const std::string& name)>& taken);
 
 }  // namespace tamsel

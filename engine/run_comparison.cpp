@@ -1,5 +1,7 @@
 #include "run_comparison.h"
 
+#include "run_coverage.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
@@ -12,13 +14,14 @@ namespace {
 using Standings = std::unordered_map<std::string_view, ItemStanding>;
 
 // The standing of every item of a run, by id, as the analysis judged it.
-Standings standingsOf(const JudgedItems& run)
+Standings standingsOf(const JudgedItems& run, const RunCoverage& coverage)
 {
     std::unordered_set<std::string_view> inSalesOrder;
     for (const TItemRecordInfo& record : run.salesOrder)
         inSalesOrder.insert(record.ItemId);
     Standings standings;
-    for (const TItemInfo& item : run.defaultOrder) {
+    for (std::size_t i = 0; i < run.defaultOrder.size(); ++i) {
+        const TItemInfo& item = run.defaultOrder[i];
         ItemStanding standing;
         standing.present = true;
         standing.actualRank = item.ActualRank;
@@ -27,6 +30,7 @@ Standings standingsOf(const JudgedItems& run)
         standing.demotedOutright = item.ItemId.empty() || !inSalesOrder.contains(item.ItemId);
         standing.judgedDemoted = !standing.demotedOutright && item.TheoreticalRank >= 1 && item.TheoreticalRank <= 10 &&
                                  item.TheoreticalRank < item.ActualRank;
+        standing.outrightUnknown = coverage.unchecked[i];
         standings.emplace(item.ItemId, standing);  // the first listing of an id stands
     }
     return standings;
@@ -44,12 +48,21 @@ void bestSellerFirst(std::vector<ItemChange>& changes)
                      [](const ItemChange& a, const ItemChange& b) { return order(a) < order(b); });
 }
 
+bool inTopTen(const ItemStanding& standing)
+{
+    return standing.theoreticalRank >= 1 && standing.theoreticalRank <= 10;
+}
+
 }  // namespace
 
 RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later)
 {
-    const Standings before = standingsOf(earlier);
-    const Standings after = standingsOf(later);
+    const RunCoverage earlierCoverage = CoverageOf(earlier.report, earlier.defaultOrder, earlier.salesOrder);
+    const RunCoverage laterCoverage = CoverageOf(later.report, later.defaultOrder, later.salesOrder);
+    const Standings before = standingsOf(earlier, earlierCoverage);
+    const Standings after = standingsOf(later, laterCoverage);
+    // Ranks after a missing default-order page read better than they are.
+    const bool ranksInDoubt = earlierCoverage.defaultOrderGaps || laterCoverage.defaultOrderGaps;
     RunComparison comparison;
 
     auto change = [&](const TItemInfo& item) {
@@ -68,27 +81,45 @@ RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later)
         const ItemChange c = change(item);
         const ItemStanding& was = c.before;
         const ItemStanding& now = c.after;
+        // The earlier run may have missed it on a page it did not get.
+        const bool wasUnseen = !was.present && earlierCoverage.defaultOrderGaps;
+        const bool outrightInDoubt = now.outrightUnknown || was.outrightUnknown || wasUnseen;
+
+        std::vector<std::vector<ItemChange>*> lists;
+        bool inDoubt = outrightInDoubt;
         if (!was.present)
-            comparison.newToShop.push_back(c);
+            lists.push_back(&comparison.newToShop);
         if (now.demotedOutright && !(was.present && was.demotedOutright))
-            comparison.newlyDemotedOutright.push_back(c);
-        if (now.judgedDemoted && !(was.present && was.judgedDemoted))
-            comparison.newlyJudgedDemoted.push_back(c);
+            lists.push_back(&comparison.newlyDemotedOutright);
         if (was.present && was.demotedOutright && !now.demotedOutright)
-            comparison.recoveredFromOutright.push_back(c);
+            lists.push_back(&comparison.recoveredFromOutright);
+        const std::size_t outrightLists = lists.size();
+        if (now.judgedDemoted && !(was.present && was.judgedDemoted))
+            lists.push_back(&comparison.newlyJudgedDemoted);
         if (was.present && was.judgedDemoted && !now.judgedDemoted && !now.demotedOutright)
-            comparison.recoveredJudged.push_back(c);
-        if (was.present && !was.demotedOutright && !now.demotedOutright && now.theoreticalRank >= 1 &&
-            now.theoreticalRank <= 10 && now.actualRank != was.actualRank)
-            comparison.topTenMoves.push_back(c);
+            lists.push_back(&comparison.recoveredJudged);
+        if (was.present && !was.demotedOutright && !now.demotedOutright && inTopTen(now) &&
+            now.actualRank != was.actualRank)
+            lists.push_back(&comparison.topTenMoves);
+        inDoubt = inDoubt || (ranksInDoubt && lists.size() > outrightLists);
+
+        if (inDoubt) {
+            comparison.unchecked.push_back(c);
+            continue;
+        }
+        for (auto* list : lists)
+            list->push_back(c);
     }
     for (const TItemInfo& item : earlier.defaultOrder) {
-        if (!after.contains(item.ItemId) && seen.insert(item.ItemId).second)
-            comparison.goneFromShop.push_back(change(item));
+        if (after.contains(item.ItemId) || !seen.insert(item.ItemId).second)
+            continue;
+        // The later run may have missed it on a page it did not get.
+        (laterCoverage.defaultOrderGaps ? comparison.unchecked : comparison.goneFromShop).push_back(change(item));
     }
 
     for (auto* list : {&comparison.newlyDemotedOutright, &comparison.newlyJudgedDemoted, &comparison.recoveredFromOutright,
-                       &comparison.recoveredJudged, &comparison.newToShop, &comparison.goneFromShop})
+                       &comparison.recoveredJudged, &comparison.newToShop, &comparison.goneFromShop,
+                       &comparison.unchecked})
         bestSellerFirst(*list);
     std::stable_sort(comparison.topTenMoves.begin(), comparison.topTenMoves.end(), [](const ItemChange& a, const ItemChange& b) {
         const auto move = [](const ItemChange& c) { return std::abs(c.after.actualRank - c.before.actualRank); };
@@ -97,6 +128,16 @@ RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later)
         return a.after.theoreticalRank < b.after.theoreticalRank;
     });
     return comparison;
+}
+
+std::string WhyNotComparable(const RunReport& earlier, const RunReport& later)
+{
+    for (const RunReport* run : {&earlier, &later})
+        if (!run->judged())
+            return std::string(run->outcome == RunOutcome::Stopped ? "已停止" : "失败") + "的探测没有结果，无法对比";
+    if (earlier.sellerId != later.sellerId)
+        return "两次探测不是同一个卖家的，无法对比";
+    return {};
 }
 
 std::vector<ComparisonSection> ComparisonSections(const RunComparison& comparison)
@@ -109,6 +150,7 @@ std::vector<ComparisonSection> ComparisonSections(const RunComparison& compariso
         {"前十名实际排名变化", &comparison.topTenMoves},
         {"新上架宝贝", &comparison.newToShop},
         {"已下架宝贝", &comparison.goneFromShop},
+        {"未能检查", &comparison.unchecked},
     };
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "item_records.h"
+#include "run_report.h"
 
 #include <cstdint>
 #include <string>
@@ -8,9 +9,10 @@
 
 namespace tamsel {
 
-// One run's items as judged: the default order with TheoreticalRank set (0 for every item of
-// a run that was not judged) and the sales order.
+// One run's items as judged: its report (what it could not see), the default order with
+// TheoreticalRank set (0 for every item of a run that was not judged) and the sales order.
 struct JudgedItems {
+    const RunReport& report;
     const std::vector<TItemInfo>& defaultOrder;
     const std::vector<TItemRecordInfo>& salesOrder;
 };
@@ -23,6 +25,8 @@ struct ItemStanding {
     int32_t sales = 0;
     bool demotedOutright = false;  // missing from the sales order: a row of sgData2
     bool judgedDemoted = false;    // verdict 重要宝贝被隐性降权
+    // Missing from the sales order, but it may stand on a sales-order page that did not arrive.
+    bool outrightUnknown = false;
 };
 
 struct ItemChange {
@@ -34,6 +38,11 @@ struct ItemChange {
 
 // What changed for a shop between an earlier and a later judged run. Items are known by id; an
 // id listed twice counts once, as its first listing. Each list runs best seller first.
+//
+// What an incomplete run could not see is never a change: an item that is missing from a run
+// that missed default-order pages, that is missing from the sales order within a sales-order page
+// that did not arrive, or whose verdict or top-ten move rests on the ranks of a run that missed
+// default-order pages (its later ranks read better than they are), is listed as unchecked only.
 struct RunComparison {
     std::vector<ItemChange> newlyDemotedOutright;  // in sgData2 now, not before (new items included)
     std::vector<ItemChange> newlyJudgedDemoted;    // verdict turned to 重要宝贝被隐性降权
@@ -43,9 +52,13 @@ struct RunComparison {
     std::vector<ItemChange> goneFromShop;
     // Among the ten best sellers now, ranked in both runs: actual rank moves, largest first.
     std::vector<ItemChange> topTenMoves;
+    std::vector<ItemChange> unchecked;  // 未能检查: what one of the runs could not judge
 };
 
 RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later);
+
+// Why two runs cannot be compared, for people; empty when they can: both judged, of one seller.
+std::string WhyNotComparable(const RunReport& earlier, const RunReport& later);
 
 // The comparison's lists under their titles (UTF-8), in the order people read them.
 struct ComparisonSection {

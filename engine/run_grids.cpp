@@ -28,6 +28,20 @@ void ShowNotJudged(StringGrid& sgData2, StringGrid& sgData3, const RunReport& re
     sgData2.setCell(1, 1, utf8ToGbk(notJudgedRowText(report)));
 }
 
+void ShowIncomplete(StringGrid& sgData2, const RunReport& report)
+{
+    const std::string text = utf8ToGbk(incompleteRowText(report));
+    // The all-clear is the one unnumbered row the analysis writes.
+    if (sgData2.cell(0, 1).empty()) {
+        ClearGrid(sgData2, 2);
+        sgData2.setCell(1, 1, text);
+        return;
+    }
+    const int row = sgData2.rowCount() - 1;
+    sgData2.setCell(1, row, text);
+    sgData2.setRowCount(row + 2);
+}
+
 void ShowRun(RunItems& items, const RunReport& report, StringGrid& sgData1, StringGrid& sgData2, StringGrid& sgData3)
 {
     ClearGrid(sgData1, 2);
@@ -40,6 +54,8 @@ void ShowRun(RunItems& items, const RunReport& report, StringGrid& sgData1, Stri
     ClearGrid(sgData2, 2);
     ClearGrid(sgData3, 2);
     AnalyseRanks(items, sgData2, sgData3);
+    if (report.outcome == RunOutcome::Incomplete)
+        ShowIncomplete(sgData2, report);
     TSortGrid::SortByColumn(sgData3, 1, 2);
 }
 

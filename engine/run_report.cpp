@@ -6,7 +6,7 @@ void RunReport::decideOutcome()
 {
     if (stopped)
         outcome = RunOutcome::Stopped;
-    else if (!internalError.empty() || salesOrder.blind() || defaultOrder.blind())
+    else if (!internalError.empty() || !changedSellerId.empty() || salesOrder.blind() || defaultOrder.blind())
         outcome = RunOutcome::Failed;
     else if (!problems.empty() || salesOrder.cut || defaultOrder.cut)
         outcome = RunOutcome::Incomplete;

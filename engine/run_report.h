@@ -38,6 +38,10 @@ struct RequestProblem {
     RunStage stage = RunStage::SearchForm;
     int page = 0;         // 1-based; 0 for the search form
     std::string message;  // the client's text for a failure; empty for NotListing
+    // The pass's items handed over once this page was scanned (a failed page may bring part of
+    // its items): the page's missing items belong right after them. -1 when not known.
+    int gapAfter = -1;
+    int itemsBrought = 0;  // the items this page handed over all the same
 };
 
 struct PassReport {
@@ -63,11 +67,18 @@ struct RunReport {
     PassReport defaultOrder;
     bool stopped = false;
     std::string internalError;  // not empty: the run broke down outside its requests
+    // Not empty: the first seller id other than sellerId that a later step of the run read and
+    // asked for (GBK): the run listed two sellers and cannot be judged.
+    std::string changedSellerId;
 
     // Filled by the analysis of a judged run.
     int itemCount = 0;
     int demotedOutright = 0;  // rows of sgData2
     int topTenDemoted = 0;    // top-ten sellers ranked lower than their sales warrant
+    // Of an incomplete run (run_coverage.h): rows of sgData2 that may stand on a sales-order page
+    // that did not arrive, and the items the default-order pages that did not arrive would show.
+    int demotedUnchecked = 0;
+    int unseenItems = 0;
 
     RunOutcome outcome = RunOutcome::Complete;
 

@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "listing_requests.h"
+#include "local_time.h"
 
 #include <cstdio>
 
@@ -47,12 +48,45 @@ std::string place(RunStage stage, int page)
     return text;
 }
 
+// "Socket Error # 10061 ..." gives 10061; 0 for any other text.
+int socketErrorNumber(std::string_view message)
+{
+    constexpr std::string_view prefix = "Socket Error # ";
+    if (!message.starts_with(prefix))
+        return 0;
+    int number = 0;
+    for (std::size_t i = prefix.size(); i < message.size() && i < prefix.size() + 5; ++i) {
+        if (message[i] < '0' || message[i] > '9')
+            break;
+        number = number * 10 + (message[i] - '0');
+    }
+    return number;
+}
+
+// "HTTP/1.1 503 ..." gives 503; 0 for any other text.
+int statusCode(std::string_view message)
+{
+    if (!message.starts_with("HTTP/") || message.size() < 12)
+        return 0;
+    const std::size_t blank = message.find(' ');
+    if (blank == std::string_view::npos || blank + 4 > message.size())
+        return 0;
+    int code = 0;
+    for (std::size_t i = blank + 1; i < blank + 4; ++i) {
+        if (message[i] < '0' || message[i] > '9')
+            return 0;
+        code = code * 10 + (message[i] - '0');
+    }
+    return code;
+}
+
 std::string problemText(const RequestProblem& problem)
 {
     std::string text = place(problem.stage, problem.page) + "：";
-    if (problem.kind == RequestProblem::Kind::NotListing)
-        return text + "返回的不是宝贝列表";
-    return text + oneLineMessage(problem.message);
+    text += problem.kind == RequestProblem::Kind::NotListing ? "返回的不是宝贝列表" : oneLineMessage(problem.message);
+    if (const std::string_view advice = adviceFor(failureKind(problem)); !advice.empty())
+        text += "（" + std::string(advice) + "）";
+    return text;
 }
 
 std::string cutText(RunStage stage)
@@ -83,7 +117,117 @@ bool salesOrderMissesPages(const RunReport& report)
     return false;
 }
 
+// Items the run could not judge: in sgData2 for want of a sales-order page, or never seen.
+int uncheckedItems(const RunReport& report)
+{
+    return report.demotedUnchecked + report.unseenItems;
+}
+
+// Where the run did not get what it asked for, in the order the requests went out.
+std::vector<std::string> missingPlaces(const RunReport& report)
+{
+    std::vector<std::string> places;
+    for (const RequestProblem& problem : report.problems)
+        places.push_back(place(problem.stage, problem.page));
+    for (const RunStage stage : {RunStage::SalesOrder, RunStage::DefaultOrder})
+        if ((stage == RunStage::SalesOrder ? report.salesOrder : report.defaultOrder).cut)
+            places.push_back(std::string(stageName(stage)) + "达到上限后的页");
+    return places;
+}
+
+// Which pages did not arrive and about how many items went unchecked.
+std::string incompleteDetails(const RunReport& report)
+{
+    // A few places say enough; the status panel's tooltip names them all.
+    constexpr std::size_t PlacesNamed = 3;
+    const std::vector<std::string> places = missingPlaces(report);
+    std::string text;
+    for (std::size_t i = 0; i < places.size() && i < PlacesNamed; ++i)
+        text += (i > 0 ? "、" : "") + places[i];
+    if (places.size() > PlacesNamed)
+        text += "等 " + std::to_string(places.size()) + " 处";
+    text += "未取得";
+    if (const int unchecked = uncheckedItems(report); unchecked > 0)
+        text += "，约 " + std::to_string(unchecked) + " 个宝贝未检查";
+    return text + "，结果可能不全";
+}
+
+// An unknown seller id: the marketplace lists nothing in either order.
+bool nothingListed(const RunReport& report)
+{
+    return report.outcome == RunOutcome::Complete && report.itemCount == 0 && report.salesOrder.itemsHandedOver == 0;
+}
+
+std::string stoppedText(const RunReport& report)
+{
+    return "探测已停止：已收到 " + std::to_string(report.salesOrder.itemsHandedOver + report.defaultOrder.itemsHandedOver) +
+           " 个宝贝，未作判断";
+}
+
+std::string sellerIdChangedText(const RunReport& report)
+{
+    return "探测失败：探测过程中卖家ID由“" + gbkToUtf8(report.sellerId) + "”改为“" + gbkToUtf8(report.changedSellerId) +
+           "”，两个卖家的宝贝无法放在一起判断，请重新探测";
+}
+
+// The failed run's reason in a few words.
+std::string failedStatusText(const RunReport& report)
+{
+    if (!report.internalError.empty())
+        return "探测失败：程序内部错误";
+    if (!report.changedSellerId.empty())
+        return "探测失败：探测中卖家ID被改动，请重新探测";
+    const RequestProblem* problem = report.blindingProblem();
+    if (problem == nullptr)
+        return "探测失败";
+    std::string text = "探测失败：" + place(problem->stage, problem->page);
+    text += problem->kind == RequestProblem::Kind::NotListing ? "返回的不是宝贝列表" : "未取得";
+    const std::string_view advice = adviceFor(failureKind(*problem));
+    return text + "，" + std::string(advice.empty() ? "请稍后再试" : advice);
+}
+
 }  // namespace
+
+FailureKind failureKind(const RequestProblem& problem)
+{
+    if (problem.kind == RequestProblem::Kind::NotListing)
+        return FailureKind::NotListing;
+    if (problem.message == "Read Timeout")
+        return FailureKind::TimedOut;
+    switch (socketErrorNumber(problem.message)) {
+    case 10060:
+        return FailureKind::TimedOut;
+    case 10050:  // network down
+    case 10051:  // network unreachable
+    case 10054:  // reset by peer
+    case 10061:  // refused
+    case 10064:  // host down
+    case 10065:  // no route to host
+    case 11001:  // host not found
+        return FailureKind::Unreachable;
+    default:
+        break;
+    }
+    const int code = statusCode(problem.message);
+    return code >= 500 && code <= 599 ? FailureKind::Busy : FailureKind::Other;
+}
+
+std::string_view adviceFor(FailureKind kind)
+{
+    switch (kind) {
+    case FailureKind::Unreachable:
+        return "请检查网络连接，或稍后再试";
+    case FailureKind::TimedOut:
+        return "淘宝搜索响应太慢，请稍后再试";
+    case FailureKind::Busy:
+        return "淘宝搜索繁忙，请稍后再试";
+    case FailureKind::NotListing:
+        return "通常是淘宝要求登录或安全验证，请稍后再试";
+    case FailureKind::Other:
+        break;
+    }
+    return {};
+}
 
 std::string progressText(const RunProgress& progress)
 {
@@ -113,36 +257,80 @@ std::string notJudgedRowText(const RunReport& report)
         return "探测已停止";
     if (!report.internalError.empty())
         return "探测失败：程序内部错误（" + oneLineMessage(report.internalError) + "）";
+    if (!report.changedSellerId.empty())
+        return sellerIdChangedText(report);
     const RequestProblem* problem = report.blindingProblem();
     if (problem == nullptr)
         return "探测失败";
     if (problem->kind == RequestProblem::Kind::NotListing)
-        return "探测失败：淘宝搜索（" + report.searchHost + "）返回的不是宝贝列表，通常是淘宝要求登录或安全验证，请稍后再试（" +
-               place(problem->stage, problem->page) + "）";
+        return "探测失败：淘宝搜索（" + report.searchHost + "）返回的不是宝贝列表，" +
+               std::string(adviceFor(FailureKind::NotListing)) + "（" + place(problem->stage, problem->page) + "）";
     return "探测失败：无法从淘宝搜索（" + report.searchHost + "）取得宝贝列表。" + problemText(*problem);
+}
+
+std::string incompleteRowText(const RunReport& report)
+{
+    return "探测不完整：" + incompleteDetails(report);
+}
+
+std::string statusText(const RunReport& report)
+{
+    switch (report.outcome) {
+    case RunOutcome::Complete: {
+        std::string text = "探测完成：" + counts(report) + "，用时 " + seconds(report.elapsed) + " 秒";
+        if (nothingListed(report))
+            text += "。没有找到这个卖家的宝贝，请检查卖家ID";
+        return text;
+    }
+    case RunOutcome::Incomplete: {
+        std::string text = "探测不完整：" + counts(report) + "，";
+        if (const int unchecked = uncheckedItems(report); unchecked > 0)
+            text += "约 " + std::to_string(unchecked) + " 个宝贝未检查";
+        else
+            text += std::to_string(missingPlaces(report).size()) + " 处未取得";
+        return text + "，结果可能不全";
+    }
+    case RunOutcome::Stopped:
+        return stoppedText(report);
+    case RunOutcome::Failed:
+        break;
+    }
+    return failedStatusText(report);
 }
 
 std::string outcomeText(const RunReport& report)
 {
     switch (report.outcome) {
     case RunOutcome::Complete:
-        return "探测完成：" + counts(report) + "，用时 " + seconds(report.elapsed) + " 秒";
+    case RunOutcome::Stopped:
+        return statusText(report);
     case RunOutcome::Incomplete: {
-        const std::vector<std::string> problems = problemTexts(report);
-        std::string text = "探测不完整（" + counts(report) + "）：" + (problems.empty() ? "" : problems.front());
-        if (problems.size() > 1)
-            text += "，另有 " + std::to_string(problems.size() - 1) + " 处问题";
-        text += "。结果可能不全";
+        std::string text = "探测不完整（" + counts(report) + "）：" + incompleteDetails(report);
         if (salesOrderMissesPages(report))
-            text += "：销量排序缺失页上的宝贝会显示为降权宝贝";
+            text += "；销量排序缺失页上的宝贝会显示为降权宝贝";
         return text;
     }
-    case RunOutcome::Stopped:
-        return "探测已停止：已收到 " + std::to_string(report.defaultOrder.itemsHandedOver) + " 个宝贝，未作判断";
     case RunOutcome::Failed:
         break;
     }
     return notJudgedRowText(report);
+}
+
+std::string storedRunStatusText(const RunReport& report)
+{
+    std::string text = "正在显示 " + gbkToUtf8(report.sellerId) + " " + LocalTimeText(report.started, "%Y-%m-%d %H:%M") +
+                       " 的探测记录：";
+    switch (report.outcome) {
+    case RunOutcome::Complete:
+        return text + counts(report);
+    case RunOutcome::Incomplete:
+        return text + "不完整，" + counts(report) + "，约 " + std::to_string(uncheckedItems(report)) + " 个未检查";
+    case RunOutcome::Stopped:
+        return text + "已停止，未作判断";
+    case RunOutcome::Failed:
+        break;
+    }
+    return text + "探测失败，未作判断";
 }
 
 std::vector<std::string> reportLines(const RunReport& report)
@@ -162,6 +350,9 @@ std::vector<std::string> reportLines(const RunReport& report)
             lines.push_back(std::string("cut: ") + stageNameForLog(stage) + " pass stopped at " +
                             std::to_string(MaxPagesPerPass) + " pages or " + std::to_string(MaxItemsPerPass) +
                             " items");
+    if (!report.changedSellerId.empty())
+        lines.push_back("failed: the seller id changed during the run: " + gbkToUtf8(report.sellerId) + " -> " +
+                        gbkToUtf8(report.changedSellerId));
     if (!report.internalError.empty())
         lines.push_back("failed: internal error: " + oneLineMessage(report.internalError));
     lines.push_back("outcome: " + std::string(outcomeName(report.outcome)));

@@ -2,6 +2,7 @@
 
 #include "listing_scanner.h"
 #include "rank_analysis.h"
+#include "run_coverage.h"
 #include "run_grids.h"
 #include "sort_grid.h"
 
@@ -50,6 +51,13 @@ void JudgeRun(RunContext& context, RunReport& report)
             const RankSummary summary = AnalyseRanks(context.items, host.sgData2(), host.sgData3());
             report.demotedOutright = summary.demotedOutright;
             report.topTenDemoted = summary.topTenDemoted;
+            if (report.outcome == RunOutcome::Incomplete) {
+                const RunCoverage coverage =
+                    CoverageOf(report, context.items.DefaultOrderItems, context.items.SalesOrderItems);
+                report.demotedUnchecked = coverage.uncheckedCount;
+                report.unseenItems = coverage.unseenItems;
+                ShowIncomplete(host.sgData2(), report);
+            }
             return;
         } catch (const std::exception& error) {
             report.internalError = describe(error);
@@ -215,7 +223,11 @@ void TRunThread::runPass(ListingOrder order, const std::string& viewIndex,
 {
     const RunStage stage = order == ListingOrder::BySales ? RunStage::SalesOrder : RunStage::DefaultOrder;
     PassReport& pass = stage == RunStage::SalesOrder ? report_.salesOrder : report_.defaultOrder;
+    // Each pass reads the box anew and asks for what it holds; a run that asked for two sellers
+    // is not judged.
     const std::string sellerId = context_.host.sellerIdText();
+    if (sellerId != report_.sellerId && report_.changedSellerId.empty())
+        report_.changedSellerId = sellerId;
     const std::string sellerIdParam = SellerIdParam(sellerId);
     int pageNumber = 1;
     do {
@@ -226,20 +238,37 @@ void TRunThread::runPass(ListingOrder order, const std::string& viewIndex,
                                                               [this] { context_.handOver.expectStep(); });
         throwIfStopped();
         ++pass.pagesAsked;
+        const std::size_t problemsBefore = report_.problems.size();
+        const int itemsBefore = pass.itemsHandedOver;
         record(stage, pageNumber, result, IsListingAnswer(result.answer));
-        if (result.answer.empty())
-            continue;
-        ScanPageCounts(result.answer, TotalPage, CurrentPage);
-        const std::vector<std::string_view> segments = ItemSegments(result.answer);
-        if (pageNumber == 1)
-            ExpectedPassItems = expectedItems(TotalPage, segments.size());
-        for (const auto& segment : segments) {
-            if (handOverSegment(segment) && ++pass.itemsHandedOver == MaxItemsPerPass) {
-                pass.cut = true;
-                return;
-            }
+        const bool cut = handOverPage(result.answer, pageNumber, pass, handOverSegment);
+        // A problem of this page: its missing items belong after what it brought.
+        for (std::size_t i = problemsBefore; i < report_.problems.size(); ++i) {
+            report_.problems[i].gapAfter = pass.itemsHandedOver;
+            report_.problems[i].itemsBrought = pass.itemsHandedOver - itemsBefore;
         }
+        if (cut)
+            return;
     } while (nextPage(pageNumber, pass));
+}
+
+// Scans one answer and hands its items over; true when the pass reached its item limit.
+bool TRunThread::handOverPage(const std::string& answer, int pageNumber, PassReport& pass,
+                              const std::function<bool(std::string_view)>& handOverSegment)
+{
+    if (answer.empty())
+        return false;
+    ScanPageCounts(answer, TotalPage, CurrentPage);
+    const std::vector<std::string_view> segments = ItemSegments(answer);
+    if (pageNumber == 1)
+        ExpectedPassItems = expectedItems(TotalPage, segments.size());
+    for (const auto& segment : segments) {
+        if (handOverSegment(segment) && ++pass.itemsHandedOver == MaxItemsPerPass) {
+            pass.cut = true;
+            return true;
+        }
+    }
+    return false;
 }
 
 // Besides the answers' own page counts, a pass never goes past the page count in

@@ -55,6 +55,8 @@ private:
     void runDefaultOrderPass(const std::string& viewIndex);
     void runPass(ListingOrder order, const std::string& viewIndex,
                  const std::function<bool(std::string_view)>& handOverSegment);
+    bool handOverPage(const std::string& answer, int pageNumber, PassReport& pass,
+                      const std::function<bool(std::string_view)>& handOverSegment);
     bool nextPage(int& pageNumber, PassReport& pass) const;
     void reportProgress(RunStage stage, int page, const std::string& sellerId);
     void record(RunStage stage, int page, const RequestResult& result, bool listing);

@@ -66,13 +66,15 @@ auto guarded(const char* what, Work&& work)
 }
 
 const char* const SummaryColumns =
-    "id, seller_id, search_host, started, ended, outcome, item_count, demoted_outright, top_ten_demoted";
+    "id, seller_id, search_host, started, ended, outcome, item_count, demoted_outright, top_ten_demoted, "
+    "demoted_unchecked";
 
 std::string selectSummaries(const char* rest)
 {
     return std::string("SELECT ") + SummaryColumns + " FROM run " + rest;
 }
 
+// A line that does not decode spoils only itself: the list shows it as unreadable.
 RunSummary summaryOf(const sql::Query& query)
 {
     RunSummary summary;
@@ -81,10 +83,16 @@ RunSummary summaryOf(const sql::Query& query)
     summary.searchHost = query.bytes(2);
     summary.started = timeAt(query.integer(3));
     summary.ended = timeAt(query.integer(4));
-    summary.outcome = valueOf(Outcomes, query.integer(5));
+    try {
+        summary.outcome = valueOf(Outcomes, query.integer(5));
+    } catch (const HistoryError& error) {
+        summary.unreadable = error.what();
+        summary.outcome = RunOutcome::Failed;  // never judged, never compared
+    }
     summary.itemCount = static_cast<int>(query.integer(6));
     summary.demotedOutright = static_cast<int>(query.integer(7));
     summary.topTenDemoted = static_cast<int>(query.integer(8));
+    summary.demotedUnchecked = static_cast<int>(query.integer(9));
     return summary;
 }
 
@@ -186,23 +194,28 @@ struct HistoryStore::Db {
 
     sql::Statement insertRun{db(),
                              "INSERT INTO run (seller_id, search_host, started, ended, elapsed, outcome, stopped, "
-                             "internal_error, item_count, demoted_outright, top_ten_demoted) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"};
+                             "internal_error, item_count, demoted_outright, top_ten_demoted, changed_seller_id, "
+                             "demoted_unchecked, unseen_items) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"};
     sql::Statement insertProblem{db(),
-                                 "INSERT INTO problem (run_id, seq, kind, stage, page, message) "
-                                 "VALUES (?, ?, ?, ?, ?, ?)"};
+                                 "INSERT INTO problem (run_id, seq, kind, stage, page, message, gap_after, "
+                                 "items_brought) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"};
     sql::Statement insertPass{db(),
                               "INSERT INTO pass (run_id, pass, pages_asked, listing_pages, items_handed_over, cut, "
                               "records) VALUES (?, ?, ?, ?, ?, ?, ?)"};
     sql::Statement listAll{db(), selectSummaries("ORDER BY id DESC LIMIT ?1")};
     sql::Statement listSeller{db(), selectSummaries("WHERE seller_id = ?2 ORDER BY id DESC LIMIT ?1")};
-    sql::Statement previousJudged{
-        db(), selectSummaries("WHERE seller_id = (SELECT seller_id FROM run WHERE id = ?1) AND id < ?1 "
-                              "AND outcome IN (0, 1) ORDER BY id DESC LIMIT 1")};
+    sql::Statement previousComplete{
+        db(), selectSummaries("WHERE seller_id = (SELECT seller_id FROM run WHERE id = ?1) AND outcome = 0 AND "
+                              "(started < (SELECT started FROM run WHERE id = ?1) OR "
+                              "(started = (SELECT started FROM run WHERE id = ?1) AND id < ?1)) "
+                              "ORDER BY started DESC, id DESC LIMIT 1")};
     sql::Statement loadRun{db(),
                            "SELECT seller_id, search_host, started, ended, elapsed, outcome, stopped, internal_error, "
-                           "item_count, demoted_outright, top_ten_demoted FROM run WHERE id = ?"};
-    sql::Statement loadProblems{db(), "SELECT kind, stage, page, message FROM problem WHERE run_id = ? ORDER BY seq"};
+                           "item_count, demoted_outright, top_ten_demoted, changed_seller_id, demoted_unchecked, "
+                           "unseen_items FROM run WHERE id = ?"};
+    sql::Statement loadProblems{db(),
+                                "SELECT kind, stage, page, message, gap_after, items_brought FROM problem WHERE run_id = ? "
+                                "ORDER BY seq"};
     sql::Statement loadPasses{db(),
                               "SELECT pass, pages_asked, listing_pages, items_handed_over, cut, records FROM pass "
                               "WHERE run_id = ?"};
@@ -260,6 +273,9 @@ std::int64_t HistoryStore::save(const StoredRun& run)
             .bind(9, report.itemCount)
             .bind(10, report.demotedOutright)
             .bind(11, report.topTenDemoted)
+            .bind(12, report.changedSellerId)
+            .bind(13, report.demotedUnchecked)
+            .bind(14, report.unseenItems)
             .step();
         const std::int64_t id = sqlite3_last_insert_rowid(db_->db());
         std::int64_t seq = 0;
@@ -271,6 +287,8 @@ std::int64_t HistoryStore::save(const StoredRun& run)
                 .bind(4, codeOf(Stages, problem.stage))
                 .bind(5, problem.page)
                 .bind(6, problem.message)
+                .bind(7, problem.gapAfter)
+                .bind(8, problem.itemsBrought)
                 .step();
         }
         for (const auto& [pass, passReport, records] :
@@ -332,13 +350,17 @@ std::optional<StoredRun> HistoryStore::load(std::int64_t id)
             report.itemCount = static_cast<int>(query.integer(8));
             report.demotedOutright = static_cast<int>(query.integer(9));
             report.topTenDemoted = static_cast<int>(query.integer(10));
+            report.changedSellerId = query.bytes(11);
+            report.demotedUnchecked = static_cast<int>(query.integer(12));
+            report.unseenItems = static_cast<int>(query.integer(13));
         }
         {
             sql::Query query(db_->loadProblems);
             query.bind(1, id);
             while (query.step()) {
                 report.problems.push_back({valueOf(ProblemKinds, query.integer(0)), valueOf(Stages, query.integer(1)),
-                                           static_cast<int>(query.integer(2)), query.bytes(3)});
+                                           static_cast<int>(query.integer(2)), query.bytes(3),
+                                           static_cast<int>(query.integer(4)), static_cast<int>(query.integer(5))});
             }
         }
         {
@@ -368,10 +390,10 @@ std::optional<StoredRun> HistoryStore::load(std::int64_t id)
     });
 }
 
-std::optional<RunSummary> HistoryStore::previousJudged(std::int64_t id)
+std::optional<RunSummary> HistoryStore::previousComplete(std::int64_t id)
 {
     return guarded("无法读取历史记录", [&]() -> std::optional<RunSummary> {
-        sql::Query query(db_->previousJudged);
+        sql::Query query(db_->previousComplete);
         query.bind(1, id);
         if (!query.step())
             return std::nullopt;

@@ -27,6 +27,9 @@ private:
 // One line of the run list.
 struct RunSummary {
     std::int64_t id = 0;
+    // Not empty: the run's line could not be read (a value this program does not know), and why;
+    // the other fields are then not to be trusted.
+    std::string unreadable;
     std::string sellerId;  // GBK, as typed
     std::string searchHost;
     std::chrono::system_clock::time_point started;
@@ -35,6 +38,7 @@ struct RunSummary {
     int itemCount = 0;
     int demotedOutright = 0;
     int topTenDemoted = 0;
+    int demotedUnchecked = 0;  // of demotedOutright, those an incomplete run could not tell
 };
 
 // The run history in one SQLite file. Every write is one transaction; several processes may
@@ -58,8 +62,9 @@ public:
     // Newest first; only the seller's runs when `sellerId` (GBK) is given; at most `limit`.
     std::vector<RunSummary> list(const std::optional<std::string>& sellerId = std::nullopt, int limit = 100000);
     std::optional<StoredRun> load(std::int64_t id);
-    // The same seller's newest judged run (complete or incomplete) stored before run `id`.
-    std::optional<RunSummary> previousJudged(std::int64_t id);
+    // The run a comparison with run `id` starts from: the same seller's latest complete run that
+    // started before it (by start time; of runs that started together, the one stored first).
+    std::optional<RunSummary> previousComplete(std::int64_t id);
     // Deletes the runs in one transaction; returns how many there were.
     int remove(const std::vector<std::int64_t>& ids);
 

@@ -1,5 +1,7 @@
 #include "rank_history.h"
 
+#include "run_coverage.h"
+
 #include <algorithm>
 
 namespace tamsel::history {
@@ -7,8 +9,9 @@ std::vector<ShopHistoryPoint> ShopHistory(const std::vector<RunSummary>& runs, c
 {
     std::vector<ShopHistoryPoint> points;
     for (const RunSummary& run : runs)
-        if (run.sellerId == sellerId && IsJudged(run.outcome))
-            points.push_back({run.id, run.started, run.demotedOutright, run.topTenDemoted});
+        if (run.sellerId == sellerId && run.unreadable.empty() && IsJudged(run.outcome))
+            points.push_back({run.id, run.started, run.outcome == RunOutcome::Complete,
+                              run.demotedOutright - run.demotedUnchecked, run.topTenDemoted});
     std::sort(points.begin(), points.end(), [](const ShopHistoryPoint& a, const ShopHistoryPoint& b) {
         return a.started != b.started ? a.started < b.started : a.runId < b.runId;
     });
@@ -25,7 +28,13 @@ std::vector<ItemHistoryPoint> ItemHistory(HistoryStore& store, const std::string
         ItemHistoryPoint point{run.runId, run.started, ItemHistoryPoint::State::Absent, 0, 0};
         const auto item = std::find_if(stored->defaultOrder.begin(), stored->defaultOrder.end(),
                                        [&](const TItemInfo& listed) { return listed.ItemId == itemId; });
-        if (item != stored->defaultOrder.end()) {
+        const RunCoverage coverage = CoverageOf(stored->report, stored->defaultOrder, stored->salesOrder);
+        if (item == stored->defaultOrder.end()) {
+            if (coverage.defaultOrderGaps)
+                point.state = ItemHistoryPoint::State::Unchecked;
+        } else if (coverage.unchecked[static_cast<std::size_t>(item - stored->defaultOrder.begin())]) {
+            point.state = ItemHistoryPoint::State::Unchecked;
+        } else {
             const bool inSalesOrder =
                 !itemId.empty() && std::any_of(stored->salesOrder.begin(), stored->salesOrder.end(),
                                                [&](const TItemRecordInfo& record) { return record.ItemId == itemId; });

@@ -13,6 +13,8 @@ namespace tamsel::history {
 struct ShopHistoryPoint {
     std::int64_t runId = 0;
     std::chrono::system_clock::time_point started;
+    bool complete = true;
+    // Without the items an incomplete run could not tell (they may stand on a page it did not get).
     int demotedOutright = 0;
     int topTenDemoted = 0;
 };
@@ -22,7 +24,8 @@ std::vector<ShopHistoryPoint> ShopHistory(const std::vector<RunSummary>& runs, c
 
 // How one item stood in one judged run of its shop.
 struct ItemHistoryPoint {
-    enum class State { Ranked, DemotedOutright, Absent };
+    // Unchecked: the run may have missed the item, or its sales-order page, on a page it did not get.
+    enum class State { Ranked, DemotedOutright, Absent, Unchecked };
     std::int64_t runId = 0;
     std::chrono::system_clock::time_point started;
     State state = State::Absent;

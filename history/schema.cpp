@@ -48,6 +48,23 @@ CREATE TABLE pass (
   PRIMARY KEY (run_id, pass)
 );
 )sql",
+    // 2: what an incomplete run could not see: where a problem page's items belong among the
+    // pass's records and how many it brought, the items in doubt, and a seller id that changed during the run. Runs
+    // stored before kept no places: every demoted row of one whose sales order missed a page is
+    // in doubt, and each default-order page it missed hid a full page of 48 items.
+    R"sql(
+ALTER TABLE problem ADD COLUMN gap_after INTEGER NOT NULL DEFAULT -1;
+ALTER TABLE problem ADD COLUMN items_brought INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE run ADD COLUMN changed_seller_id BLOB NOT NULL DEFAULT x'';
+ALTER TABLE run ADD COLUMN demoted_unchecked INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE run ADD COLUMN unseen_items INTEGER NOT NULL DEFAULT 0;
+UPDATE run SET demoted_unchecked = demoted_outright
+  WHERE outcome = 1
+    AND (EXISTS (SELECT 1 FROM problem WHERE problem.run_id = run.id AND problem.stage = 1)
+         OR EXISTS (SELECT 1 FROM pass WHERE pass.run_id = run.id AND pass.pass = 0 AND pass.cut <> 0));
+UPDATE run SET unseen_items = 48 * (SELECT count(*) FROM problem WHERE problem.run_id = run.id AND problem.stage = 2)
+  WHERE outcome = 1;
+)sql",
 };
 
 }  // namespace

@@ -5,7 +5,7 @@
 namespace tamsel::history {
 
 // The newest layout of the history file, kept in PRAGMA user_version; 0 is an empty file.
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
 
 // Throws HistoryError for a version this program does not know (a later program's file).
 void CheckSchemaVersion(std::int64_t version);

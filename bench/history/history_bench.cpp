@@ -116,12 +116,13 @@ int main(int argc, char** argv)
         const std::optional<StoredRun> later = store.load(lastId);
         const std::optional<StoredRun> earlier = store.load(lastId - 1);
         Times compare = timed(10, [&] {
-            CompareRuns({earlier->defaultOrder, earlier->salesOrder}, {later->defaultOrder, later->salesOrder});
+            CompareRuns({earlier->report, earlier->defaultOrder, earlier->salesOrder},
+                        {later->report, later->defaultOrder, later->salesOrder});
         });
         Times loadAndCompare = timed(10, [&] {
             const std::optional<StoredRun> a = store.load(lastId - 1);
             const std::optional<StoredRun> b = store.load(lastId);
-            CompareRuns({a->defaultOrder, a->salesOrder}, {b->defaultOrder, b->salesOrder});
+            CompareRuns({a->report, a->defaultOrder, a->salesOrder}, {b->report, b->defaultOrder, b->salesOrder});
         });
         std::printf("compare two runs:        median %6.1f ms, max %6.1f ms  (budget 20 ms); with both loads %6.1f ms\n",
                     compare.at(0.5), compare.at(1.0), loadAndCompare.at(0.5));

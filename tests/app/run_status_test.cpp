@@ -5,6 +5,8 @@
 #include "codepage.h"
 #include "detection_run.h"
 #include "link_label.h"
+#include "result_grid.h"
+#include "run_texts.h"
 #include "window_helpers.h"
 
 #include <QElapsedTimer>
@@ -92,6 +94,7 @@ private slots:
         host_ = "127.0.0.1:" + std::to_string(simulator_->start());
     }
 
+    // One row per way a run ends: the panel's line, its colour, and the note in sgData2.
     void theStatusPanelTellsHowTheRunEnded_data()
     {
         QTest::addColumn<QString>("seller");
@@ -99,27 +102,20 @@ private slots:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("red");
+        QTest::addColumn<QString>("note");  // the last row of sgData2 with text, when it is no item
         QTest::newRow("complete") << QStringLiteral("demo-shop") << true << int(RunOutcome::Complete)
-                                  << QStringLiteral("探测完成：共 130 个宝贝，降权 5 个，用时 ") << false;
+                                  << QStringLiteral("探测完成：共 130 个宝贝，降权 5 个，用时 ") << false << QString();
+        QTest::newRow("an unknown seller") << QStringLiteral("nobody-sells-here") << true << int(RunOutcome::Complete)
+                                           << QStringLiteral("探测完成：共 0 个宝贝，降权 0 个，用时 ") << false
+                                           << QStringLiteral("店铺宝贝共0个 ，没有被降权宝贝");
         QTest::newRow("incomplete") << QStringLiteral("fault-500") << true << int(RunOutcome::Incomplete)
-                                    << QStringLiteral("探测不完整（共 72 个宝贝，降权 0 个）：销量排序第 2 页：HTTP/1.1 500 "
-                                                      "Internal Server Error，另有 1 处问题。结果可能不全：销量排序缺失页上的"
-                                                      "宝贝会显示为降权宝贝")
-                                    << true;
-        QTest::newRow("a login page") << QStringLiteral("fault-login") << true << int(RunOutcome::Failed)
-                                      << QStringLiteral("探测失败：淘宝搜索（") << true;
+                                    << QStringLiteral("探测不完整：共 72 个宝贝，降权 0 个，约 48 个宝贝未检查，结果可能不全")
+                                    << true
+                                    << QStringLiteral("探测不完整：销量排序第 2 页、默认排序第 2 页未取得，约 48 个宝贝未检查，"
+                                                      "结果可能不全");
         QTest::newRow("unreachable") << QStringLiteral("demo-shop") << false << int(RunOutcome::Failed)
-                                     << QStringLiteral("探测失败：无法从淘宝搜索（") << true;
-        QTest::newRow("a page cut short") << QStringLiteral("fault-truncated") << true << int(RunOutcome::Incomplete)
-                                          << QStringLiteral("探测不完整（共 72 个宝贝，降权 0 个）：销量排序第 2 页："
-                                                            "Connection Closed Gracefully.")
-                                          << true;
-        QTest::newRow("a redirected page") << QStringLiteral("fault-redirect") << true << int(RunOutcome::Complete)
-                                           << QStringLiteral("探测完成：共 120 个宝贝") << false;
-        QTest::newRow("page counts that never end") << QStringLiteral("fault-endless") << true
-                                                    << int(RunOutcome::Complete) << QStringLiteral("探测完成：") << false;
-        QTest::newRow("the sales order down") << QStringLiteral("fault-sales-down") << true << int(RunOutcome::Failed)
-                                              << QStringLiteral("探测失败：无法从淘宝搜索（") << true;
+                                     << QStringLiteral("探测失败：销量排序第 1 页未取得，请检查网络连接，或稍后再试") << true
+                                     << QStringLiteral("探测失败：无法从淘宝搜索（");
     }
 
     void theStatusPanelTellsHowTheRunEnded()
@@ -129,8 +125,11 @@ private slots:
         QFETCH(int, outcome);
         QFETCH(QString, status);
         QFETCH(bool, red);
+        QFETCH(QString, note);
         Window window(reachable ? host_ : "127.0.0.1:" + std::to_string(tamsel::testing::closedLoopbackPort()));
         TMainForm& form = window.form;
+        // The smallest the window gets: the panel's line must still fit.
+        form.resize(TMainForm::MinimumOuterSize);
         auto& sbar = control<QLabel>(form, "sbar");
         auto& stopLink = control<LinkLabel>(form, "labStop");
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -143,15 +142,34 @@ private slots:
         QVERIFY(control<QPushButton>(form, "btnSearch").isEnabled());
         QCOMPARE(int(window.form.outcome), outcome);
         QVERIFY2(sbar.text().startsWith(status), qPrintable(sbar.text()));
+        QVERIFY2(sbar.fontMetrics().horizontalAdvance(sbar.text()) <= sbar.contentsRect().width(),
+                 qPrintable(sbar.text()));
         QCOMPARE(shownRed(sbar), red);
         QVERIFY(!stopLink.isVisible());
-        const QString row = QString::fromStdString(gbkToUtf8(form.sgData2().cell(1, 1)));
-        if (outcome == int(RunOutcome::Failed)) {
-            QCOMPARE(row, sbar.text());
+        // The tooltip keeps the whole of it.
+        QVERIFY2(sbar.toolTip().startsWith(QString::fromStdString(outcomeText(*form.shownRun()))), qPrintable(sbar.toolTip()));
+        for (const std::string& problem : problemTexts(*form.shownRun()))
+            QVERIFY2(sbar.toolTip().contains(QString::fromStdString(problem)), problem.c_str());
+        if (seller == QStringLiteral("nobody-sells-here"))
+            QVERIFY(sbar.text().endsWith(QStringLiteral("。没有找到这个卖家的宝贝，请检查卖家ID")));
+
+        int last = form.sgData2().rowCount() - 1;
+        while (last > 1 && form.sgData2().cell(1, last).empty())
+            --last;
+        const QString row = QString::fromStdString(gbkToUtf8(form.sgData2().cell(1, last)));
+        if (note.isEmpty())
+            QVERIFY2(!row.contains(QStringLiteral("探测")), qPrintable(row));
+        else
+            QVERIFY2(row.startsWith(note), qPrintable(row));
+        if (outcome == int(RunOutcome::Failed))
             QCOMPARE(form.sgData3().rowCount(), 2);
-        } else {
-            QVERIFY(!row.contains(QStringLiteral("探测")));
-        }
+        // A note the grid cuts off shows whole in its cell's tooltip; a short cell has none.
+        auto& sgData2 = control<ResultGrid>(form, "sgData2");
+        const QPoint noteCell = sgData2.visualRect(sgData2.model()->index(last - 1, 0)).center();
+        if (sgData2.fontMetrics().horizontalAdvance(row) > sgData2.columnWidth(0))
+            QCOMPARE(sgData2.clippedText(noteCell), row);
+        else
+            QCOMPARE(sgData2.clippedText(noteCell), QString());
 
         // The next run starts with an empty panel.
         startRun(form, QStringLiteral("empty-shop"));

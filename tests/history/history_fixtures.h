@@ -63,8 +63,8 @@ inline StoredRun SampleRun(std::string sellerId = "\xd0\xa1\xc3\xc0\0\"'\x81"s,
     report.started = std::chrono::system_clock::time_point(std::chrono::nanoseconds(1765243800123456789));
     report.ended = report.started + std::chrono::seconds(42);
     report.elapsed = std::chrono::nanoseconds(41999999123);
-    report.problems = {{RequestProblem::Kind::Failed, RunStage::SalesOrder, 2, "Read Timeout\0\r\n\xff"s},
-                       {RequestProblem::Kind::NotListing, RunStage::DefaultOrder, 7, ""}};
+    report.problems = {{RequestProblem::Kind::Failed, RunStage::SalesOrder, 2, "Read Timeout\0\r\n\xff"s, 48, 0},
+                       {RequestProblem::Kind::NotListing, RunStage::DefaultOrder, 7, "", -1, 17}};
     report.salesOrder = {12, 11, items, false};
     report.defaultOrder = {13, 13, items, true};
     report.stopped = outcome == RunOutcome::Stopped;
@@ -72,6 +72,9 @@ inline StoredRun SampleRun(std::string sellerId = "\xd0\xa1\xc3\xc0\0\"'\x81"s,
     report.itemCount = items;
     report.demotedOutright = items / 3;
     report.topTenDemoted = 1;
+    report.demotedUnchecked = items / 4;
+    report.unseenItems = 31;
+    report.changedSellerId = outcome == RunOutcome::Failed ? "\xb1\xf0\0"s : "";
     report.outcome = outcome;
     for (int i = 0; i < items; ++i) {
         const std::string odd = i % 3 == 0 ? "\0\""s : i % 3 == 1 ? "\x81\x7f'"s : ""s;
@@ -88,7 +91,10 @@ inline auto fields(const TItemInfo& i)
     return std::tuple(i.ItemId, i.Title, i.Price, i.ActualRank, i.Sales, i.TheoreticalRank, i.RankDiff);
 }
 inline auto fields(const TItemRecordInfo& r) { return std::tuple(r.ItemId, r.Title, r.UnusedText, r.UnusedNumber); }
-inline auto fields(const RequestProblem& p) { return std::tuple(int(p.kind), int(p.stage), p.page, p.message); }
+inline auto fields(const RequestProblem& p)
+{
+    return std::tuple(int(p.kind), int(p.stage), p.page, p.message, p.gapAfter, p.itemsBrought);
+}
 inline auto fields(const PassReport& p) { return std::tuple(p.pagesAsked, p.listingPages, p.itemsHandedOver, p.cut); }
 // Every field but steadyStart, which means nothing outside the process that ran.
 inline auto fields(const RunReport& r)
@@ -96,7 +102,7 @@ inline auto fields(const RunReport& r)
     return std::tuple(r.sellerId, r.searchHost, r.started.time_since_epoch().count(),
                       r.ended.time_since_epoch().count(), r.elapsed.count(), fields(r.salesOrder),
                       fields(r.defaultOrder), r.stopped, r.internalError, r.itemCount, r.demotedOutright,
-                      r.topTenDemoted, int(r.outcome));
+                      r.topTenDemoted, int(r.outcome), r.changedSellerId, r.demotedUnchecked, r.unseenItems);
 }
 
 template <typename T>

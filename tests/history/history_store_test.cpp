@@ -97,19 +97,31 @@ TEST_F(HistoryStoreTest, ListsNewestFirstBySellerWithinTheLimit)
                          report.itemCount, report.demotedOutright, report.topTenDemoted));
 }
 
-TEST_F(HistoryStoreTest, PreviousJudgedSkipsUnjudgedRunsAndOtherSellers)
+TEST_F(HistoryStoreTest, PreviousIsTheLatestEarlierCompleteRunByStartTime)
 {
-    const std::int64_t complete = save("A", RunOutcome::Complete);
-    const std::int64_t failed = save("A", RunOutcome::Failed);
-    const std::int64_t incomplete = save("A", RunOutcome::Incomplete);
-    const std::int64_t stopped = save("A", RunOutcome::Stopped);
-    const std::int64_t otherSeller = save("A\0"s, RunOutcome::Complete);
-    const std::int64_t latest = save("A", RunOutcome::Complete);
+    // Stored out of start order, as runs of two windows end: minutes after the first start.
+    const auto saveAt = [this](const std::string& seller, RunOutcome outcome, int minute) {
+        StoredRun run = SampleRun(seller, outcome);
+        run.report.started = std::chrono::system_clock::time_point(std::chrono::hours(500000) + std::chrono::minutes(minute));
+        return HistoryStore(path_).save(run);
+    };
+    const std::int64_t third = saveAt("A", RunOutcome::Complete, 30);
+    const std::int64_t first = saveAt("A", RunOutcome::Complete, 10);
+    const std::int64_t incomplete = saveAt("A", RunOutcome::Incomplete, 40);
+    const std::int64_t failed = saveAt("A", RunOutcome::Failed, 50);
+    const std::int64_t otherSeller = saveAt("A\0"s, RunOutcome::Complete, 45);
+    const std::int64_t sameStart = saveAt("A", RunOutcome::Complete, 30);
+    const std::int64_t second = saveAt("A", RunOutcome::Complete, 20);
+    const std::int64_t latest = saveAt("A", RunOutcome::Stopped, 60);
     HistoryStore store(path_);
-    const auto previous = [&store](std::int64_t id) { return store.previousJudged(id).value_or(RunSummary{}).id; };
+    const auto previous = [&store](std::int64_t id) { return store.previousComplete(id).value_or(RunSummary{}).id; };
     const std::pair<std::int64_t, std::int64_t> expected[] = {
-        {latest, incomplete}, {stopped, incomplete}, {incomplete, complete}, {failed, complete},
-        {complete, 0},        {otherSeller, 0},      {latest + 1, 0},
+        {latest, sameStart},      // incomplete and failed runs are passed over
+        {failed, sameStart},      {incomplete, sameStart},
+        {sameStart, third},       // started together: the one stored first is earlier
+        {third, second},          // by start time, not by id
+        {second, first},          {first, 0},
+        {otherSeller, 0},         {latest + 1, 0},
     };
     for (const auto& [id, previousId] : expected)
         EXPECT_EQ(previous(id), previousId) << id;

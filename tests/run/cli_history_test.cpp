@@ -3,6 +3,7 @@
 #include "market_simulator.h"
 #include "file_size_limit.h"
 #include "process_runner.h"
+#include "sqlite_db.h"
 
 #include <gtest/gtest.h>
 
@@ -172,4 +173,146 @@ TEST_F(CliHistoryTest, UnknownRunsAndUnusableFilesExitWithOne)
     const auto unusable = cli({"history"});
     EXPECT_EQ(unusable.exitCode, 1);
     EXPECT_EQ(unusable.err.rfind("error: ", 0), 0u) << unusable.err;
+}
+
+namespace {
+
+// The demo shop saved three times, the second time with page 2 of its sales order failing.
+class CliIncompleteRunTest : public CliHistoryTest {
+protected:
+    std::string save(int failingSalesOrderPage)
+    {
+        tamsel::sim::MarketSimulatorOptions options;
+        options.failingSalesOrderPage = failingSalesOrderPage;
+        tamsel::sim::MarketSimulator simulator(std::move(options));
+        const auto run = cli({"detect", "--save", "--search-host", "127.0.0.1:" + std::to_string(simulator.start()),
+                              "demo-shop"});
+        EXPECT_EQ(run.exitCode, failingSalesOrderPage == 0 ? 0 : 3) << run.err;
+        return run.out;
+    }
+};
+
+// "## <title> (<count>)" and the lines under it.
+std::map<std::string, std::vector<std::string>> sections(const std::string& diff)
+{
+    std::map<std::string, std::vector<std::string>> found;
+    std::istringstream in(diff);
+    std::vector<std::string>* current = nullptr;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("## "))
+            current = &found[line.substr(3, line.rfind(" (") - 3)];
+        else if (current != nullptr)
+            current->push_back(line);
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST_F(CliIncompleteRunTest, AnIncompleteRunBetweenTwoCompleteOnesChangesNothing)
+{
+    save(0);
+    const std::string incompleteGrids = save(2);
+    save(0);
+    // The items of the missing page show as demoted in the incomplete run's own grids, with a note:
+    // its 48 items and two hidden ones whose sales fall within its range (one ties with page 3).
+    EXPECT_NE(incompleteGrids.find("探测不完整：销量排序第 2 页未取得，约 50 个宝贝未检查，结果可能不全"), std::string::npos);
+
+    struct Case {
+        std::vector<std::string> ids;
+        const char* heading;  // the start of the first line
+        std::size_t unchecked;
+    };
+    const Case cases[] = {
+        {{"2"}, "# demo-shop: run 1 (", 50},
+        // The previous run is the latest complete one: the incomplete one is passed over.
+        {{"3"}, "# demo-shop: run 1 (", 0},
+        {{"2", "3"}, "# demo-shop: run 2 (", 50},
+        {{"3", "2"}, "# demo-shop: run 2 (", 50},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"history", "diff"};
+        args.insert(args.end(), c.ids.begin(), c.ids.end());
+        const auto diff = cli(args);
+        SCOPED_TRACE(diff.out);
+        ASSERT_EQ(diff.exitCode, 0) << diff.err;
+        EXPECT_EQ(diff.out.rfind(c.heading, 0), 0u);
+        // Which run was incomplete is said in the heading.
+        EXPECT_EQ(diff.out.substr(0, diff.out.find('\n')).find(", incomplete)") != std::string::npos, c.unchecked > 0);
+        const auto found = sections(diff.out);
+        for (const char* changed : {"新降权宝贝", "已恢复：不再降权", "新上架宝贝", "已下架宝贝"})
+            EXPECT_EQ(found.at(changed), std::vector<std::string>{}) << changed;
+        EXPECT_EQ(found.at("未能检查").size(), c.unchecked);
+    }
+}
+
+TEST_F(CliHistoryTest, AFileMovedAsideOnOpeningIsToldAndNothingIsShown)
+{
+    detectAndSave(1);
+    const fs::path path = folder_ / "history.sqlite3";
+    const std::string saved = slurp(path);
+    const std::vector<std::string> commands[] = {
+        {"history"}, {"history", "daily-shop"}, {"history", "show", "1"}, {"history", "diff", "1"},
+        {"history", "export", "1", "--csv", folder_.string()},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.back());
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << "not a database at all, but kept" << saved;
+        const auto run = cli(command);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("history: the damaged file was kept as " + path.string() + ".damaged-"), std::string::npos)
+            << run.err;
+    }
+}
+
+TEST_F(CliHistoryTest, ARunThatCannotBeReadSpoilsOnlyItsOwnLine)
+{
+    detectAndSave(1);
+    detectAndSave(2);
+    tamsel::history::sql::Connection(folder_ / "history.sqlite3").exec("UPDATE run SET outcome = 9 WHERE id = 1");
+    const auto list = cli({"history"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    std::istringstream lines(list.out);
+    std::string header, readable, unreadable;
+    std::getline(lines, header);
+    std::getline(lines, readable);
+    std::getline(lines, unreadable);
+    EXPECT_NE(readable.find("\tdaily-shop\t100\t"), std::string::npos) << readable;
+    EXPECT_EQ(unreadable, "1\t\t\t\t\tunreadable");
+}
+
+TEST_F(CliHistoryTest, AReaderThatStopsEarlyCostsNoRun)
+{
+    tamsel::sim::MarketSimulator simulator;
+    // The grids of big-shop fill the pipe many times over: head is gone long before they end.
+    const std::string script = "\"$0\" detect --save --search-host \"$1\" big-shop | head -1 >/dev/null; "
+                               "echo \"${PIPESTATUS[0]}\"";
+    const auto run = tamsel::testing::runProcess(
+        {"/bin/bash", "-c", script, TAMSEL_CLI_PATH, "127.0.0.1:" + std::to_string(simulator.start())}, 60s);
+    EXPECT_EQ(run.out, "141\n") << run.err;  // the closed output is told as a shell tells SIGPIPE
+    EXPECT_NE(run.err.find("saved: run 1"), std::string::npos) << run.err;
+    const auto list = cli({"history"});
+    EXPECT_NE(list.out.find("\tbig-shop\t4800\t"), std::string::npos) << list.out;
+}
+
+TEST_F(CliHistoryTest, AnExportNeverReplacesAnotherOne)
+{
+    detectAndSave(1);
+    std::vector<std::string> written;
+    for (int round = 0; round < 3; ++round) {
+        const auto exported = cli({"history", "export", "1", "--csv", folder_.string()});
+        ASSERT_EQ(exported.exitCode, 0) << exported.err;
+        std::istringstream lines(exported.out);
+        for (std::string line; std::getline(lines, line);)
+            written.push_back(fs::path(line).filename().string());
+    }
+    ASSERT_EQ(written.size(), 9u);
+    // The second and third exports name all three files "-2" and "-3".
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string first = written[i].substr(0, written[i].size() - 4);
+        EXPECT_EQ(written[i + 3], first + "-2.csv");
+        EXPECT_EQ(written[i + 6], first + "-3.csv");
+        EXPECT_EQ(slurp(folder_ / written[i + 6]), slurp(folder_ / written[i]));
+    }
 }

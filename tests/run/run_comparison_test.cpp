@@ -22,10 +22,11 @@ struct Listed {
     int actual;
     int theoretical;
     bool inSalesOrder = true;
+    int sales = 0;
 };
 
 struct ListedRun {
-    explicit ListedRun(std::initializer_list<Listed> listed)
+    explicit ListedRun(std::initializer_list<Listed> listed, RunReport runReport = {}) : report(std::move(runReport))
     {
         for (const Listed& item : listed) {
             TItemInfo info;
@@ -33,14 +34,16 @@ struct ListedRun {
             info.Title = std::string("title ") + item.id;
             info.ActualRank = item.actual;
             info.TheoreticalRank = item.theoretical;
+            info.Sales = item.sales;
             defaultOrder.push_back(info);
             if (item.inSalesOrder)
                 salesOrder.push_back({item.id, info.Title, {}, 0});
         }
     }
-    JudgedItems judged() const { return {defaultOrder, salesOrder}; }
+    JudgedItems judged() const { return {report, defaultOrder, salesOrder}; }
+    RunReport report;
     std::vector<TItemInfo> defaultOrder;
-    std::vector<TItemRecordInfo> salesOrder;
+    std::vector<TItemRecordInfo> salesOrder;  // in the order listed, which tests keep by sales
 };
 
 std::vector<std::string> ids(const std::vector<ItemChange>& changes)
@@ -135,7 +138,9 @@ TEST(CompareRuns, DailyShopOnTwoDaysShowsTheDemotionsThatMoved)
     };
     const Judged first = detect(1);
     const Judged second = detect(2);
-    const RunComparison c = CompareRuns({first.defaultOrder, first.salesOrder}, {second.defaultOrder, second.salesOrder});
+    const RunReport complete;
+    const RunComparison c =
+        CompareRuns({complete, first.defaultOrder, first.salesOrder}, {complete, second.defaultOrder, second.salesOrder});
 
     std::set<std::string> newlyHidden;
     std::set<std::string> recovered;
@@ -153,4 +158,106 @@ TEST(CompareRuns, DailyShopOnTwoDaysShowsTheDemotionsThatMoved)
     EXPECT_TRUE(c.newToShop.empty());
     EXPECT_TRUE(c.goneFromShop.empty());
     EXPECT_FALSE(c.topTenMoves.empty());
+}
+
+namespace {
+
+// One run of a shop of six items, a to f, selling 60, 50, ... 10 a month, listed in that order in
+// both orders: the letters each order showed, and what the run could not see.
+struct ShopRun {
+    ShopRun(std::string_view listed, std::string_view inSalesOrder, RunOutcome outcome = RunOutcome::Complete,
+            std::vector<RequestProblem> problems = {})
+    {
+        report.sellerId = "shop";
+        report.outcome = outcome;
+        report.problems = std::move(problems);
+        int rank = 0;
+        for (const char letter : listed) {
+            ++rank;  // the default order lists by sales here: actual and theoretical ranks agree
+            defaultOrder.push_back({std::string(1, letter), std::string("title ") + letter, "9.90", rank,
+                                    70 - 10 * (letter - 'a' + 1), rank, 0});
+        }
+        for (const char letter : inSalesOrder)
+            salesOrder.push_back({std::string(1, letter), std::string("title ") + letter, {}, 0});
+    }
+    JudgedItems judged() const { return {report, defaultOrder, salesOrder}; }
+    RunReport report;
+    std::vector<TItemInfo> defaultOrder;
+    std::vector<TItemRecordInfo> salesOrder;
+};
+
+std::set<std::string> idSet(const std::vector<ItemChange>& changes)
+{
+    const Ids list = ids(changes);
+    return {list.begin(), list.end()};
+}
+
+using IdSet = std::set<std::string>;
+
+}  // namespace
+
+// d is demoted outright in the complete run. The incomplete ones each miss page 2 of one order,
+// which held c and d: the sales order's gap lies between b (50) and e (20).
+TEST(CompareRuns, WhatAnIncompleteRunCouldNotSeeIsNeverAChange)
+{
+    const ShopRun complete("abcdef", "abcef");
+    const ShopRun salesGap("abcdef", "abef", RunOutcome::Incomplete,
+                           {{RequestProblem::Kind::Failed, RunStage::SalesOrder, 2, "HTTP/1.1 500 Oops", 2, 0}});
+    // Stored before gap places were kept: any item missing from its sales order is in doubt.
+    const ShopRun salesGapAnywhere("abcdef", "abef", RunOutcome::Incomplete,
+                                   {{RequestProblem::Kind::Failed, RunStage::SalesOrder, 2, "HTTP/1.1 500 Oops", -1, 0}});
+    // c and d unseen, e and f numbered on: ranks 3 and 4 instead of 5 and 6.
+    const ShopRun defaultGap("abef", "abcef", RunOutcome::Incomplete,
+                             {{RequestProblem::Kind::Failed, RunStage::DefaultOrder, 2, "Read Timeout", 2, 0}});
+    const ShopRun cutDefault = [] {
+        ShopRun run("abcd", "abcef", RunOutcome::Incomplete);
+        run.report.defaultOrder.cut = true;
+        return run;
+    }();
+    // A real change beside the gap: b leaves the sales order, d comes back.
+    const ShopRun changed("abcdef", "acdef");
+    const ShopRun changedWithGap("abcdef", "aef", RunOutcome::Incomplete,
+                                 {{RequestProblem::Kind::Failed, RunStage::SalesOrder, 2, "HTTP/1.1 500 Oops", 1, 0}});
+    const ShopRun failed("", "", RunOutcome::Failed);
+    const ShopRun stopped("ab", "ab", RunOutcome::Stopped);
+    ShopRun otherSeller("abcdef", "abcef");
+    otherSeller.report.sellerId = "other";
+
+    struct Case {
+        const char* name;
+        const ShopRun& earlier;
+        const ShopRun& later;
+        const char* refused;  // nullptr: compared
+        IdSet newlyDemoted, recovered, newToShop, gone, moved, unchecked;
+    };
+    const Case cases[] = {
+        {"complete twice", complete, complete, nullptr, {}, {}, {}, {}, {}, {}},
+        {"a sales-order gap after", complete, salesGap, nullptr, {}, {}, {}, {}, {}, {"c", "d"}},
+        {"a sales-order gap before", salesGap, complete, nullptr, {}, {}, {}, {}, {}, {"c", "d"}},
+        {"a gap of unknown place", complete, salesGapAnywhere, nullptr, {}, {}, {}, {}, {}, {"c", "d"}},
+        {"a default-order gap after", complete, defaultGap, nullptr, {}, {}, {}, {}, {}, {"c", "d", "e", "f"}},
+        {"a default-order gap before", defaultGap, complete, nullptr, {}, {}, {}, {}, {}, {"c", "d", "e", "f"}},
+        {"a cut default order after", complete, cutDefault, nullptr, {}, {}, {}, {}, {}, {"e", "f"}},
+        {"a real change", complete, changed, nullptr, {"b"}, {"d"}, {}, {}, {}, {}},
+        {"a real change outside the gap", salesGap, changed, nullptr, {"b"}, {}, {}, {}, {}, {"c", "d"}},
+        {"a real change inside the gap", complete, changedWithGap, nullptr, {}, {}, {}, {}, {}, {"b", "c", "d"}},
+        {"failed after", complete, failed, "失败的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}},
+        {"failed before", failed, complete, "失败的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}},
+        {"stopped", stopped, complete, "已停止的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}},
+        {"two sellers", complete, otherSeller, "两次探测不是同一个卖家的，无法对比", {}, {}, {}, {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(WhyNotComparable(c.earlier.report, c.later.report), c.refused ? c.refused : "");
+        if (c.refused)
+            continue;
+        const RunComparison comparison = CompareRuns(c.earlier.judged(), c.later.judged());
+        EXPECT_EQ(idSet(comparison.newlyDemotedOutright), c.newlyDemoted);
+        EXPECT_EQ(idSet(comparison.recoveredFromOutright), c.recovered);
+        EXPECT_EQ(idSet(comparison.newToShop), c.newToShop);
+        EXPECT_EQ(idSet(comparison.goneFromShop), c.gone);
+        EXPECT_EQ(idSet(comparison.topTenMoves), c.moved);
+        EXPECT_EQ(idSet(comparison.unchecked), c.unchecked);
+        EXPECT_EQ(ComparisonSections(comparison).back().title, std::string("未能检查"));
+    }
 }

@@ -29,7 +29,9 @@ struct OutcomeCase {
     const char* shop;  // nullptr: an unreachable host
     RunOutcome outcome;
     std::vector<std::string> reportLines;  // "{host}" stands for the search host
-    const char* sgData2Start;              // for runs that were not judged
+    // The row of sgData2 that says the run was not judged, or not wholly: the start of a failed
+    // run's, an incomplete run's whole (below any demoted items). nullptr: the judgement alone.
+    const char* sgData2Note;
 };
 
 std::string withHost(std::string text, const std::string& host)
@@ -43,6 +45,8 @@ class RunOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
 
 const std::string Refused = "Socket Error # 10061 Connection refused.";
 const std::string Cut = "Connection Closed Gracefully.（答复比它声明的 Content-Length 短）";
+// Page 2 of both orders did not arrive: a page of items unseen, the same ones in both orders.
+const char* const Page2Missing = "探测不完整：销量排序第 2 页、默认排序第 2 页未取得，约 48 个宝贝未检查，结果可能不全";
 
 const OutcomeCase OutcomeCases[] = {
     {"demo-shop", RunOutcome::Complete, {"outcome: complete"}, nullptr},
@@ -52,22 +56,28 @@ const OutcomeCase OutcomeCases[] = {
     {"fault-500", RunOutcome::Incomplete,
      {"failed: sales-order page 2: HTTP/1.1 500 Internal Server Error",
       "failed: default-order page 2: HTTP/1.1 500 Internal Server Error", "outcome: incomplete"},
-     nullptr},
+     Page2Missing},
     {"fault-stall", RunOutcome::Incomplete,
      {"failed: sales-order page 2: Read Timeout", "failed: default-order page 2: Read Timeout", "outcome: incomplete"},
-     nullptr},
+     // Half of page 2 came before the stall, but no item list that ends.
+     Page2Missing},
     {"fault-truncated", RunOutcome::Incomplete,
-     {"failed: sales-order page 2: " + Cut, "failed: default-order page 2: " + Cut, "outcome: incomplete"}, nullptr},
+     {"failed: sales-order page 2: " + Cut, "failed: default-order page 2: " + Cut, "outcome: incomplete"},
+     Page2Missing},
+    {"fault-bottomless", RunOutcome::Incomplete,
+     {"cut: sales-order pass stopped at 1000 pages or 48000 items", "outcome: incomplete"},
+     "探测不完整：销量排序达到上限后的页未取得，结果可能不全"},
     {"fault-login", RunOutcome::Failed,
      {"not a listing: sales-order page 1", "not a listing: default-order page 1", "outcome: failed"},
      "探测失败：淘宝搜索（{host}）返回的不是宝贝列表，通常是淘宝要求登录或安全验证"},
     {"fault-sales-down", RunOutcome::Failed,
      {"failed: sales-order page 1: HTTP/1.1 503 Service Unavailable", "outcome: failed"},
-     "探测失败：无法从淘宝搜索（{host}）取得宝贝列表。销量排序第 1 页：HTTP/1.1 503 Service Unavailable"},
+     "探测失败：无法从淘宝搜索（{host}）取得宝贝列表。销量排序第 1 页：HTTP/1.1 503 Service Unavailable（淘宝搜索繁忙，请稍后再试）"},
     {nullptr, RunOutcome::Failed,
      {"failed: search form: " + Refused, "failed: sales-order page 1: " + Refused,
       "failed: default-order page 1: " + Refused, "outcome: failed"},
-     "探测失败：无法从淘宝搜索（{host}）取得宝贝列表。销量排序第 1 页：Socket Error # 10061 Connection refused."},
+     "探测失败：无法从淘宝搜索（{host}）取得宝贝列表。销量排序第 1 页：Socket Error # 10061 Connection refused."
+     "（请检查网络连接，或稍后再试）"},
 };
 
 TEST_P(RunOutcomeTest, EndsAsItsShopWarrants)
@@ -92,14 +102,26 @@ TEST_P(RunOutcomeTest, EndsAsItsShopWarrants)
         lines.push_back(withHost(line, searchHost));
     EXPECT_EQ(reportLines(report), lines);
 
-    if (expected.sgData2Start != nullptr) {
+    // The last row with text holds the note; a judged run's rows before it are its judgement.
+    int lastRow = host.sgData2().rowCount() - 1;
+    while (lastRow > 1 && host.sgData2().cell(1, lastRow).empty())
+        --lastRow;
+    const std::string last = gbkToUtf8(host.sgData2().cell(1, lastRow));
+    if (expected.outcome == RunOutcome::Failed) {
         EXPECT_EQ(host.sgData2().rowCount(), 2);
-        EXPECT_EQ(sgData2Row(host).rfind(withHost(expected.sgData2Start, searchHost), 0), 0u) << sgData2Row(host);
+        EXPECT_EQ(last.rfind(withHost(expected.sgData2Note, searchHost), 0), 0u) << last;
         EXPECT_EQ(host.sgData3().rowCount(), 2);
-        EXPECT_EQ(outcomeText(report), sgData2Row(host));
+        EXPECT_EQ(outcomeText(report), last);
+    } else if (expected.sgData2Note != nullptr) {
+        EXPECT_EQ(last, expected.sgData2Note);
+        EXPECT_EQ(host.sgData2().cell(0, lastRow), "");
+        EXPECT_EQ(report.demotedOutright, lastRow - 1);  // the rows above it, if any, are the judgement's
     } else {
-        // Judged: whatever the analysis wrote, never a failure row, and the counts it found.
-        EXPECT_EQ(sgData2Row(host).find("探测"), std::string::npos);
+        for (int row = 1; row < host.sgData2().rowCount(); ++row) {
+            EXPECT_EQ(gbkToUtf8(host.sgData2().cell(1, row)).find("探测"), std::string::npos) << row;
+        }
+    }
+    if (report.judged()) {
         EXPECT_EQ(report.itemCount, host.sgData1().rowCount() - 2);
     }
 }
@@ -149,6 +171,8 @@ TEST(RunStop, EndsAStalledRequestAtOnceAndKeepsWhatArrived)
     EXPECT_EQ(sgData2Row(host), "探测已停止");
     EXPECT_EQ(host.sgData3().rowCount(), 2);
     EXPECT_EQ(run.items().SalesOrderItems.size(), sim::kPageSize);
+    // What arrived in either order counts, though the default order had not begun.
+    EXPECT_EQ(statusText(*host.lastReport()), "探测已停止：已收到 48 个宝贝，未作判断");
     // A stopped request is not a failure of the marketplace.
     EXPECT_EQ(reportLines(*host.lastReport()), std::vector<std::string>{"outcome: stopped"});
     EXPECT_EQ(simulator.requestCount(), 3u);

@@ -2,6 +2,7 @@
 // button is back, the window going away during a request, during a hand-over and during the
 // end-of-run handshake, and the seller id changing mid-run. Built with ThreadSanitizer too.
 #include "catalogue.h"
+#include "codepage.h"
 #include "detection_run.h"
 #include "headless_host.h"
 #include "market_simulator.h"
@@ -105,4 +106,11 @@ TEST_F(RunRaceTest, SellerIdChangedMidRunReachesTheLaterRequests)
     const auto records = simulator_->requests();
     ASSERT_FALSE(records.empty());
     EXPECT_NE(std::string::npos, records.back().target.find("nick=empty%2Dshop"));
+    // Judged, the passes of two sellers would pass for one shop's, stored under the first.
+    ASSERT_TRUE(host.serveUntil(run, Limit, [&] { return host.lastReport().has_value(); }));
+    EXPECT_EQ(host.lastReport()->outcome, RunOutcome::Failed);
+    EXPECT_EQ(host.lastReport()->changedSellerId, "empty-shop");
+    EXPECT_EQ(gbkToUtf8(host.sgData2().cell(1, 1)),
+              "探测失败：探测过程中卖家ID由“demo-shop”改为“empty-shop”，两个卖家的宝贝无法放在一起判断，请重新探测");
+    EXPECT_EQ(host.sgData3().rowCount(), 2);
 }

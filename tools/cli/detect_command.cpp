@@ -25,7 +25,8 @@ enum ExitStatus {
     ExitError = 1,  // usage and other errors
     ExitFailed = 2,
     ExitIncomplete = 3,
-    ExitStopped = 130,  // as a shell reports a program ended by SIGINT
+    ExitStopped = 130,       // as a shell reports a program ended by SIGINT
+    ExitOutputClosed = 141,  // as a shell reports a program ended by SIGPIPE
 };
 
 std::atomic<bool> interrupted{false};
@@ -108,6 +109,8 @@ int detectCommand(const std::vector<std::string>& args)
             std::cerr << "\r\033[K" << progressText(state) << std::flush;
         });
     }
+    // A closed output is told by the exit status once the run is saved, not by the signal.
+    std::signal(SIGPIPE, SIG_IGN);
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
@@ -127,10 +130,9 @@ int detectCommand(const std::vector<std::string>& args)
         std::cerr << "error: the run did not end in time\n";
         return ExitError;
     }
-    printGrids(std::cout, host.sgData1(), host.sgData2(), host.sgData3());
-    std::cout.flush();
     const RunReport& report = *host.lastReport();
     std::vector<std::string> lines = reportLines(report);
+    // Saved before anything is printed: a reader that stops early (| head) must not cost the run.
     if (save) {
         // Said before the outcome line, which stays the last.
         try {
@@ -140,14 +142,22 @@ int detectCommand(const std::vector<std::string>& args)
             notes.push_back("saved: run " + std::to_string(id));
             lines.insert(lines.end() - 1, notes.begin(), notes.end());
         } catch (const history::HistoryError& error) {
+            printGrids(std::cout, host.sgData1(), host.sgData2(), host.sgData3());
+            std::cout.flush();
             for (const std::string& line : lines)
                 std::cerr << line << '\n';
             std::cerr << "error: the run was not saved: " << error.what() << '\n';
             return ExitError;
         }
     }
+    printGrids(std::cout, host.sgData1(), host.sgData2(), host.sgData3());
+    std::cout.flush();
     for (const std::string& line : lines)
         std::cerr << line << '\n';
+    if (!std::cout) {
+        std::cerr << "error: standard output was closed before the grids were written\n";
+        return ExitOutputClosed;
+    }
     return exitStatus(report.outcome);
 }
 

@@ -34,6 +34,16 @@ int usage()
     return 1;
 }
 
+// A damaged file was moved aside on opening: what it held is in the kept file, not here, so an
+// empty answer would mislead.
+bool damagedFileSetAside(const history::HistoryStore& store)
+{
+    if (store.movedAside().empty())
+        return false;
+    std::cerr << "history: the damaged file was kept as " << store.movedAside() << '\n';
+    return true;
+}
+
 std::optional<std::int64_t> parseId(const std::string& text)
 {
     if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
@@ -76,6 +86,10 @@ int listRuns(history::HistoryStore& store, const std::vector<std::string>& args)
     const auto seller = args.empty() ? std::nullopt : std::optional<std::string>(utf8ToGbk(args[0]));
     std::cout << "id\ttime\tseller\titems\tdemoted\toutcome\n";
     for (const history::RunSummary& run : store.list(seller)) {
+        if (!run.unreadable.empty()) {
+            std::cout << run.id << "\t\t\t\t\tunreadable\n";
+            continue;
+        }
         const bool judged = IsJudged(run.outcome);
         std::cout << run.id << '\t' << localTime(run.started) << '\t' << gbkToUtf8(run.sellerId) << '\t'
                   << run.itemCount << '\t' << (judged ? std::to_string(run.demotedOutright) : "") << '\t'
@@ -92,29 +106,37 @@ std::string ranks(const ItemStanding& before, const ItemStanding& after, int32_t
     return shown(before) + " -> " + shown(after);
 }
 
+// "run 7 (2026-12-09 18:16:00)", with the outcome when the run was not complete.
+std::string runHeading(const history::StoredRun& run)
+{
+    std::string heading = "run " + std::to_string(run.id) + " (" + localTime(run.report.started);
+    if (run.report.outcome != RunOutcome::Complete)
+        heading += ", " + std::string(outcomeName(run.report.outcome));
+    return heading + ")";
+}
+
 int diffRuns(history::HistoryStore& store, const std::vector<std::int64_t>& ids)
 {
-    const history::StoredRun later = loadRun(store, ids.back());
+    history::StoredRun later = loadRun(store, ids.back());
     std::optional<std::int64_t> earlierId;
     if (ids.size() == 2) {
         earlierId = ids.front();
-    } else if (const auto previous = store.previousJudged(later.id)) {
+    } else if (const auto previous = store.previousComplete(later.id)) {
         earlierId = previous->id;
     }
     if (!earlierId)
-        throw history::HistoryError("探测 " + std::to_string(later.id) + " 之前没有这个卖家有结果的探测");
-    const history::StoredRun earlier = loadRun(store, *earlierId);
-    if (earlier.report.sellerId != later.report.sellerId)
-        throw history::HistoryError("探测 " + std::to_string(earlier.id) + " 和 " + std::to_string(later.id) +
-                                    " 不是同一个卖家的，无法对比");
-    if (!earlier.report.judged() || !later.report.judged())
-        throw history::HistoryError("只能对比有结果（完成或不完整）的探测");
+        throw history::HistoryError("探测 " + std::to_string(later.id) + " 之前没有这个卖家完整的探测");
+    history::StoredRun earlier = loadRun(store, *earlierId);
+    if (const std::string why = WhyNotComparable(earlier.report, later.report); !why.empty())
+        throw history::HistoryError("探测 " + std::to_string(earlier.id) + " 和 " + std::to_string(later.id) + "：" + why);
+    // The earlier run is the one that started first, whichever was named first.
+    if (later.report.started < earlier.report.started)
+        std::swap(earlier, later);
 
-    const RunComparison comparison =
-        CompareRuns({earlier.defaultOrder, earlier.salesOrder}, {later.defaultOrder, later.salesOrder});
-    std::cout << "# " << gbkToUtf8(later.report.sellerId) << ": run " << earlier.id << " ("
-              << localTime(earlier.report.started) << ") -> run " << later.id << " ("
-              << localTime(later.report.started) << ")\n";
+    const RunComparison comparison = CompareRuns({earlier.report, earlier.defaultOrder, earlier.salesOrder},
+                                                 {later.report, later.defaultOrder, later.salesOrder});
+    std::cout << "# " << gbkToUtf8(later.report.sellerId) << ": " << runHeading(earlier) << " -> " << runHeading(later)
+              << "\n";
     for (const ComparisonSection& section : ComparisonSections(comparison)) {
         std::cout << "## " << section.title << " (" << section.changes->size() << ")\n";
         for (const ItemChange& change : *section.changes) {
@@ -127,9 +149,9 @@ int diffRuns(history::HistoryStore& store, const std::vector<std::int64_t>& ids)
     return 0;
 }
 
-// Written beside under a name of its own, then renamed: a file of that name stays as it was
-// unless the new one is complete.
-bool writeWhole(const std::string& path, const std::string& bytes)
+// Written beside under a name of its own, then linked to its name, which fails when a file of
+// that name is there: no other file is replaced, and none appears unless complete.
+bool writeNew(const std::string& path, const std::string& bytes)
 {
     std::string part = path + ".XXXXXX";
     const int fd = mkstemp(part.data());
@@ -145,19 +167,31 @@ bool writeWhole(const std::string& path, const std::string& bytes)
         written = n > 0;
         done += written ? static_cast<size_t>(n) : 0;
     }
-    written = close(fd) == 0 && written && std::rename(part.c_str(), path.c_str()) == 0;
-    if (!written)
-        std::remove(part.c_str());
+    written = close(fd) == 0 && written && link(part.c_str(), path.c_str()) == 0;
+    std::remove(part.c_str());
     return written;
+}
+
+bool present(const std::string& path)
+{
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0;
 }
 
 int exportRun(history::HistoryStore& store, std::int64_t id, const std::string& folder)
 {
     const history::StoredRun run = loadRun(store, id);
     const Grids grids(run);
-    for (const CsvFile& file : RunCsvFiles(run.report, grids.sgData1, grids.sgData2, grids.sgData3)) {
-        const std::string path = folder + "/" + file.name;
-        if (!writeWhole(path, file.bytes)) {
+    std::vector<CsvFile> files = RunCsvFiles(run.report, grids.sgData1, grids.sgData2, grids.sgData3);
+    const std::vector<std::string> names =
+        UnusedRunCsvFileNames(run.report, [&folder](const std::string& name) { return present(folder + "/" + name); });
+    if (names.empty()) {
+        std::cerr << "error: every name for the files of run " << id << " is taken in " << folder << '\n';
+        return 1;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string path = folder + "/" + names[i];
+        if (!writeNew(path, files[i].bytes)) {
             std::cerr << "error: cannot write " << path << '\n';
             return 1;
         }
@@ -175,6 +209,8 @@ int historyCommand(const std::vector<std::string>& args)
             if (!args.empty() && args[0].starts_with("-"))
                 return usage();
             history::HistoryStore store(history::DefaultHistoryPath(false));
+            if (damagedFileSetAside(store))
+                return 1;
             return listRuns(store, args);
         }
         std::vector<std::int64_t> ids;
@@ -192,6 +228,8 @@ int historyCommand(const std::vector<std::string>& args)
             return usage();
 
         history::HistoryStore store(history::DefaultHistoryPath(false));
+        if (damagedFileSetAside(store))
+            return 1;
         if (args[0] == "show") {
             const Grids grids(loadRun(store, ids.front()));
             printGrids(std::cout, grids.sgData1, grids.sgData2, grids.sgData3);

@@ -17,11 +17,12 @@ constexpr const char* Name = TAMSEL_SIM_NAME;
 
 void printHelp()
 {
-    std::cout << "usage: " << Name << " [--port N] [--version-text TEXT] [--stall-ms N]\n"
+    std::cout << "usage: " << Name << " [--port N] [--version-text TEXT] [--stall-ms N] [--fail-sales-page N]\n"
               << "       " << Name << " --help | --version\n"
                  "  --port N             port on 127.0.0.1 (default 0: the system picks one)\n"
                  "  --version-text TEXT  answer of /quorl/v.php (default 1.09)\n"
                  "  --stall-ms N         how long the stalling page of fault-stall stalls (default 12000)\n"
+                 "  --fail-sales-page N  page N of every shop's sales order answers 500\n"
                  "Logs one line per request on standard output; SIGINT or SIGTERM stops it.\n";
 }
 
@@ -54,13 +55,15 @@ int main(int argc, char** argv)
             options.versionText = argv[i + 1];
         } else if (arg == "--stall-ms" && hasValue && parseNumber(argv[i + 1], 3600000, number)) {
             options.stallDuration = std::chrono::milliseconds(number);
+        } else if (arg == "--fail-sales-page" && hasValue && parseNumber(argv[i + 1], 1000, number) && number > 0) {
+            options.failingSalesOrderPage = static_cast<int>(number);
         } else if (arg == "--help") {
             printHelp();
             return EXIT_SUCCESS;
         } else if (arg == "--version") {
             std::cout << Name << " " << TAMSEL_VERSION << "\n";
             return EXIT_SUCCESS;
-        } else if (arg == "--port" || arg == "--version-text" || arg == "--stall-ms") {
+        } else if (arg == "--port" || arg == "--version-text" || arg == "--stall-ms" || arg == "--fail-sales-page") {
             return usageError(hasValue ? "bad value for " + std::string(arg) + ": " + argv[i + 1]
                                        : std::string(arg) + " needs a value");
         } else {

@@ -203,7 +203,7 @@ std::string MarketSimulator::serveListing(const httplib::Request& request, httpl
                               302);
         return summary + ", redirected";
     }
-    if (fault == ShopFault::ServerError) {
+    if (fault == ShopFault::ServerError || (order == ListingOrder::Sales && page == options_.failingSalesOrderPage)) {
         response.status = 500;
         response.set_content(utf8ToGbk("<html><body><h1>系统繁忙，请稍后再试</h1></body></html>"), kGbkHtml);
         return summary + ", server error";

@@ -25,6 +25,8 @@ struct MarketSimulatorOptions {
     std::string versionText = "1.09";  // the answer of /quorl/v.php
     std::chrono::milliseconds stallDuration{12000};  // how long fault-stall's page stalls
     int day = 0;  // the day daily-shop shows
+    // Not 0: this page of every shop's sales order answers 500, as the marketplace does now and then.
+    int failingSalesOrderPage = 0;
     // The host name (Host header, port aside) under which the maker's software site is asked for.
     std::string softwareSiteName = "localhost";
     std::function<void(const std::string& line)> onRequest;  // each log line, in order
