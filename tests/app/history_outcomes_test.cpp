@@ -147,15 +147,20 @@ private slots:
     {
         QTemporaryDir folder;
         const std::string path = QDir(folder.path()).filePath(QStringLiteral("history.sqlite3")).toStdString();
-        storeDemoShopRun(path, 0);
-        storeDemoShopRun(path, 0);
+        for (int run = 0; run < 3; ++run)
+            storeDemoShopRun(path, 0);
         history::sql::Connection(path).exec("UPDATE run SET outcome = 7 WHERE id = 1");
+        history::sql::Connection(path).exec("UPDATE run SET outcome = 2 WHERE id = 2");  // failed
         SimulatedWindow window({}, false, path);
         auto& list = control<QTableView>(window.form(), "historyList");
-        QCOMPARE(list.model()->rowCount(), 2);
+        QCOMPARE(list.model()->rowCount(), 3);
         QCOMPARE(list.model()->index(0, 5).data().toString(), QStringLiteral("完成"));
-        QCOMPARE(list.model()->index(1, 5).data().toString(), QStringLiteral("无法读取的记录"));
-        QCOMPARE(list.model()->index(1, 1).data().toString(), QString());
+        QCOMPARE(list.model()->index(0, 3).data().toString(), QStringLiteral("5"));
+        // A run without a judgement has no count of demoted items.
+        QCOMPARE(list.model()->index(1, 5).data().toString(), QStringLiteral("失败"));
+        QCOMPARE(list.model()->index(1, 3).data().toString(), QString());
+        QCOMPARE(list.model()->index(2, 5).data().toString(), QStringLiteral("无法读取的记录"));
+        QCOMPARE(list.model()->index(2, 1).data().toString(), QString());
         QVERIFY(!control<QLabel>(window.form(), "historyState").isVisible());
     }
 

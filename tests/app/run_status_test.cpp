@@ -253,7 +253,9 @@ private slots:
         QVERIFY(waitUntil([&] { return !form.run().running(); }, 5000));
         QCOMPARE(int(form.outcome), int(RunOutcome::Stopped));
         QVERIFY(form.sgData1().rowCount() > 100);  // what arrived stays
-        QVERIFY(control<QLabel>(form, "sbar").text().startsWith(QStringLiteral("探测已停止")));
+        auto& sbar = control<QLabel>(form, "sbar");
+        QVERIFY(sbar.text().startsWith(QStringLiteral("探测已停止")));
+        QVERIFY(!shownRed(sbar));  // the user's own stop is no alarm
     }
 
     void cleanupTestCase() { simulator_.reset(); }

@@ -4,14 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tamsel;
 
 TEST(CsvText, QuotesOnlyFieldsThatNeedIt)
 {
-    EXPECT_EQ(CsvText({{"a", "b,c", "say \"hi\""}, {"line\r\nbreak", "", "宝贝"}}),
+    EXPECT_EQ(CsvText({{"a", "b,c", "say \"hi\""}, {"line\r\nbreak", "", "宝贝"}, {"a\rb", "a\nb"}}),
               "\xEF\xBB\xBF"
               "a,\"b,c\",\"say \"\"hi\"\"\"\r\n"
-              "\"line\r\nbreak\",,宝贝\r\n");
+              "\"line\r\nbreak\",,宝贝\r\n"
+              "\"a\rb\",\"a\nb\"\r\n");
 }
 
 TEST(CsvText, KeepsFieldsThatWouldRunAsFormulasText)
@@ -25,6 +28,7 @@ TEST(CsvText, KeepsFieldsThatWouldRunAsFormulasText)
         {"+cmd", "'+cmd"},
         {"-A1", "'-A1"},
         {"\t=1", "'\t=1"},
+        {"\r=1", "\"'\r=1\""},
         {"-", "'-"},
         {"=1,2", "\"'=1,2\""},
         {"-3", "-3"},
@@ -64,4 +68,31 @@ TEST(RunCsvFileNames, NameTheSellerAndTheStartSafely)
     EXPECT_NE(names[2].find("-宝贝权重排行榜.csv"), std::string::npos);
     report.sellerId = "..";
     EXPECT_EQ(RunCsvFileNames(report)[1].rfind("_..-", 0), 0u);
+}
+
+TEST(UnusedRunCsvFileNames, NumberAllThreeWhenAnyNameIsTaken)
+{
+    RunReport report;
+    report.sellerId = "shop";
+    const std::vector<std::string> plain = RunCsvFileNames(report);
+    const auto numbered = [&plain](int n) {
+        std::vector<std::string> names;
+        for (const std::string& name : plain)
+            names.push_back(name.substr(0, name.size() - 4) + "-" + std::to_string(n) + ".csv");
+        return names;
+    };
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> taken;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"none taken", [](const std::string&) { return false; }, plain},
+        {"the second one taken", [&](const std::string& name) { return name == plain[1]; }, numbered(2)},
+        {"the first export and its second taken",
+         [&](const std::string& name) { return name == plain[2] || name == numbered(2)[0]; }, numbered(3)},
+        {"every name taken", [](const std::string&) { return true; }, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UnusedRunCsvFileNames(report, c.taken), c.expected) << c.name;
 }

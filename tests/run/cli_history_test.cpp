@@ -1,5 +1,7 @@
 // tamsel-cli history as a user runs it: runs saved by detect --save, listed, shown, compared
 // and exported.
+#include "catalogue.h"
+#include "closed_port.h"
 #include "market_simulator.h"
 #include "file_size_limit.h"
 #include "process_runner.h"
@@ -11,7 +13,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -31,6 +35,21 @@ std::string slurp(const fs::path& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// "## <title> (<count>)" and the lines under it.
+std::map<std::string, std::vector<std::string>> sections(const std::string& diff)
+{
+    std::map<std::string, std::vector<std::string>> found;
+    std::istringstream in(diff);
+    std::vector<std::string>* current = nullptr;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("## "))
+            current = &found[line.substr(3, line.rfind(" (") - 3)];
+        else if (current != nullptr)
+            current->push_back(line);
+    }
+    return found;
 }
 
 class CliHistoryTest : public ::testing::Test {
@@ -89,24 +108,50 @@ TEST_F(CliHistoryTest, SavedRunsAreListedShownComparedAndExported)
     // Shown exactly as detect printed it.
     EXPECT_EQ(cli({"history", "show", "1"}).out, firstGrids);
 
-    // Without an earlier id, the seller's previous judged run.
+    // Without an earlier id, the seller's previous complete run: what the simulator moved.
     const auto diff = cli({"history", "diff", "2"});
     ASSERT_EQ(diff.exitCode, 0) << diff.err;
     EXPECT_EQ(diff.out, cli({"history", "diff", "1", "2"}).out);
-    EXPECT_NE(diff.out.find("## 新降权宝贝 ("), std::string::npos);
-    EXPECT_NE(diff.out.find("## 新上架宝贝 (0)"), std::string::npos);
+    const auto hidden = [](int day) {
+        std::set<std::string> ids;
+        for (const auto& item : tamsel::sim::findShop("daily-shop", day)->defaultOrder)
+            if (item.demoted)
+                ids.insert(item.itemId);
+        return ids;
+    };
+    const auto listedIds = [](const std::vector<std::string>& lines) {
+        std::set<std::string> ids;
+        for (const std::string& line : lines)
+            ids.insert(line.substr(0, line.find('\t')));
+        return ids;
+    };
+    std::set<std::string> newlyHidden, shownAgain;
+    std::ranges::set_difference(hidden(2), hidden(1), std::inserter(newlyHidden, newlyHidden.end()));
+    std::ranges::set_difference(hidden(1), hidden(2), std::inserter(shownAgain, shownAgain.end()));
+    const auto found = sections(diff.out);
+    ASSERT_FALSE(newlyHidden.empty());
+    EXPECT_EQ(listedIds(found.at("新降权宝贝")), newlyHidden);
+    EXPECT_EQ(listedIds(found.at("已恢复：不再降权")), shownAgain);
+    EXPECT_EQ(found.at("新上架宝贝"), std::vector<std::string>{});
+    EXPECT_EQ(found.at("已下架宝贝"), std::vector<std::string>{});
+    EXPECT_EQ(found.at("未能检查"), std::vector<std::string>{});
 
     const auto exported = cli({"history", "export", "1", "--csv", folder_.string()});
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
-    int files = 0;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
-        if (entry.path().extension() != ".csv")
-            continue;
-        ++files;
-        EXPECT_EQ(slurp(entry.path()).rfind("\xEF\xBB\xBF", 0), 0u);
-        EXPECT_EQ(entry.path().filename().string().rfind("daily-shop-", 0), 0u);
+    // The three files and the history: nothing written on the way is left.
+    const auto notHistory = [this] {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            if (!entry.path().filename().string().starts_with("history.sqlite3"))
+                files.push_back(entry.path());
+        return files;
+    };
+    ASSERT_EQ(notHistory().size(), 3u);
+    for (const fs::path& file : notHistory()) {
+        EXPECT_EQ(file.extension(), ".csv");
+        EXPECT_EQ(slurp(file).rfind("\xEF\xBB\xBF", 0), 0u);
+        EXPECT_EQ(file.filename().string().rfind("daily-shop-", 0), 0u);
     }
-    EXPECT_EQ(files, 3);
 
     // An export that cannot be written whole leaves the files there as they were.
     std::map<fs::path, std::string> before;
@@ -119,6 +164,7 @@ TEST_F(CliHistoryTest, SavedRunsAreListedShownComparedAndExported)
     }
     for (const auto& [path, bytes] : before)
         EXPECT_EQ(slurp(path), bytes) << path;
+    EXPECT_EQ(notHistory().size(), 3u);
 }
 
 TEST_F(CliHistoryTest, AFileFoundDamagedWhenSavingIsKeptAsideAndTheRunSavedAfresh)
@@ -145,17 +191,50 @@ TEST_F(CliHistoryTest, AFileFoundDamagedWhenSavingIsKeptAsideAndTheRunSavedAfres
     EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2) << list.out;  // the header and the new run
 }
 
-TEST_F(CliHistoryTest, RunsOfDifferentSellersAreNotCompared)
+TEST_F(CliHistoryTest, ComparisonsThatCannotBeMadeExitWithOne)
 {
-    detectAndSave(1);
+    detectAndSave(1);  // run 1
     tamsel::sim::MarketSimulator simulator;
     const auto other = cli({"detect", "--save", "--search-host", "127.0.0.1:" + std::to_string(simulator.start()),
                             "demo-shop"});
-    ASSERT_EQ(other.exitCode, 0) << other.err;
-    const auto diff = cli({"history", "diff", "1", "2"});
-    EXPECT_EQ(diff.exitCode, 1);
-    EXPECT_EQ(diff.out, "");
-    EXPECT_NE(diff.err.find("不是同一个卖家的"), std::string::npos) << diff.err;
+    ASSERT_EQ(other.exitCode, 0) << other.err;  // run 2
+    const auto failed = cli({"detect", "--save", "--search-host",
+                             "127.0.0.1:" + std::to_string(tamsel::testing::closedLoopbackPort()), "daily-shop"});
+    ASSERT_EQ(failed.exitCode, 2) << failed.err;  // run 3
+
+    const struct {
+        std::vector<std::string> ids;
+        const char* why;
+    } cases[] = {
+        {{"1"}, "之前没有这个卖家完整的探测"},
+        {{"1", "2"}, "不是同一个卖家的"},
+        {{"1", "3"}, "失败的探测没有结果"},
+        {{"3"}, "失败的探测没有结果"},  // its previous complete run is run 1
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"history", "diff"};
+        args.insert(args.end(), c.ids.begin(), c.ids.end());
+        const auto diff = cli(args);
+        EXPECT_EQ(diff.exitCode, 1) << c.why;
+        EXPECT_EQ(diff.out, "") << c.why;
+        EXPECT_NE(diff.err.find(c.why), std::string::npos) << diff.err;
+    }
+
+    // Runs without a judgement show no count of demoted items.
+    const auto list = cli({"history"});
+    EXPECT_NE(list.out.find("\tdaily-shop\t0\t\tfailed\n"), std::string::npos) << list.out;
+}
+
+TEST_F(CliHistoryTest, AFailedSaveExitsWithOneWhateverTheRun)
+{
+    std::ofstream(folder_ / "plain-file") << "x";
+    ::setenv("TAMSEL_HISTORY", (folder_ / "plain-file" / "history.sqlite3").c_str(), 1);
+    tamsel::sim::MarketSimulator simulator;
+    const auto run = cli({"detect", "--save", "--search-host", "127.0.0.1:" + std::to_string(simulator.start()),
+                          "fault-500"});
+    EXPECT_EQ(run.exitCode, 1);  // not 3, the incomplete run's own status
+    EXPECT_NE(run.err.find("error: the run was not saved: "), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("# sgData3"), std::string::npos);  // the grids are printed all the same
 }
 
 TEST_F(CliHistoryTest, UnknownRunsAndUnusableFilesExitWithOne)
@@ -191,21 +270,6 @@ protected:
         return run.out;
     }
 };
-
-// "## <title> (<count>)" and the lines under it.
-std::map<std::string, std::vector<std::string>> sections(const std::string& diff)
-{
-    std::map<std::string, std::vector<std::string>> found;
-    std::istringstream in(diff);
-    std::vector<std::string>* current = nullptr;
-    for (std::string line; std::getline(in, line);) {
-        if (line.starts_with("## "))
-            current = &found[line.substr(3, line.rfind(" (") - 3)];
-        else if (current != nullptr)
-            current->push_back(line);
-    }
-    return found;
-}
 
 }  // namespace
 

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
+#include <tuple>
 
 using namespace tamsel;
 using namespace std::chrono_literals;
@@ -69,6 +71,9 @@ TEST(CompareRuns, NamesEachKindOfChangeBestSellerFirst)
         {"gone", 6, 6},
         {"climber", 30, 7},
         {"judged-then-hidden", 11, 8},
+        {"tied-climber", 28, 6},  // climbs as far as climber, and sells more
+        {"tenth", 60, 10},
+        {"eleventh", 50, 11},  // moves most, but is no top-ten seller
     };
     const ListedRun later{
         {"steady", 1, 1},
@@ -80,19 +85,23 @@ TEST(CompareRuns, NamesEachKindOfChangeBestSellerFirst)
         {"judged-then-hidden", 11, 8, false},
         {"new-and-hidden", 40, 9, false},
         {"new", 41, 20},
+        {"tied-climber", 6, 6},
+        {"tenth", 20, 10},
+        {"eleventh", 15, 11},
     };
     const RunComparison c = CompareRuns(earlier.judged(), later.judged());
     EXPECT_EQ(ids(c.newlyDemotedOutright), (Ids{"fine-then-hidden", "judged-then-hidden", "new-and-hidden"}));
     EXPECT_EQ(ids(c.newlyJudgedDemoted), (Ids{"fine-then-judged"}));
     EXPECT_EQ(ids(c.recoveredFromOutright), (Ids{"hidden-then-back"}));
     // Demoted outright now is no recovery from the verdict.
-    EXPECT_EQ(ids(c.recoveredJudged), (Ids{"judged-then-fine"}));
+    EXPECT_EQ(ids(c.recoveredJudged), (Ids{"judged-then-fine", "tied-climber"}));
     EXPECT_EQ(ids(c.newToShop), (Ids{"new-and-hidden", "new"}));
     EXPECT_EQ(ids(c.goneFromShop), (Ids{"gone"}));
-    // Largest move first; hidden and new items have no move.
-    EXPECT_EQ(ids(c.topTenMoves), (Ids{"climber", "fine-then-judged", "judged-then-fine"}));
-    EXPECT_EQ(c.topTenMoves[0].before.actualRank, 30);
-    EXPECT_EQ(c.topTenMoves[0].after.actualRank, 8);
+    // Largest move first, the better seller first among equal moves; only the ten best sellers,
+    // and hidden and new items have no move.
+    EXPECT_EQ(ids(c.topTenMoves), (Ids{"tenth", "tied-climber", "climber", "fine-then-judged", "judged-then-fine"}));
+    EXPECT_EQ(c.topTenMoves[2].before.actualRank, 30);
+    EXPECT_EQ(c.topTenMoves[2].after.actualRank, 8);
 }
 
 TEST(CompareRuns, RunAgainstItselfChangesNothingAndDuplicatesCountOnce)
@@ -157,7 +166,30 @@ TEST(CompareRuns, DailyShopOnTwoDaysShowsTheDemotionsThatMoved)
     EXPECT_EQ(std::set<std::string>(recoveredIds.begin(), recoveredIds.end()), recovered);
     EXPECT_TRUE(c.newToShop.empty());
     EXPECT_TRUE(c.goneFromShop.empty());
-    EXPECT_FALSE(c.topTenMoves.empty());
+
+    // The moves among the second day's ten best sellers, ranked on both days, largest first.
+    std::map<std::string, int> firstRank;
+    std::set<std::string> firstInSalesOrder;
+    for (const TItemInfo& item : first.defaultOrder)
+        firstRank.emplace(item.ItemId, item.ActualRank);
+    for (const TItemRecordInfo& record : first.salesOrder)
+        firstInSalesOrder.insert(record.ItemId);
+    std::set<std::string> secondInSalesOrder;
+    for (const TItemRecordInfo& record : second.salesOrder)
+        secondInSalesOrder.insert(record.ItemId);
+    std::vector<std::tuple<int, int, std::string>> moves;  // minus the move, theoretical rank, id
+    for (const TItemInfo& item : second.defaultOrder) {
+        if (item.TheoreticalRank > 10 || !firstRank.contains(item.ItemId) || !firstInSalesOrder.contains(item.ItemId) ||
+            !secondInSalesOrder.contains(item.ItemId) || firstRank[item.ItemId] == item.ActualRank)
+            continue;
+        moves.emplace_back(-std::abs(item.ActualRank - firstRank[item.ItemId]), item.TheoreticalRank, item.ItemId);
+    }
+    std::sort(moves.begin(), moves.end());
+    Ids expectedMoves;
+    for (const auto& move : moves)
+        expectedMoves.push_back(std::get<2>(move));
+    ASSERT_FALSE(expectedMoves.empty());
+    EXPECT_EQ(ids(c.topTenMoves), expectedMoves);
 }
 
 namespace {
