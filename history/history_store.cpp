@@ -147,8 +147,25 @@ void noCheckpointOnClose(sql::Connection& connection, bool on)
     sqlite3_db_config(connection.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, on ? 1 : 0, nullptr);
 }
 
-// Opens the file, finds out whether it is damaged or of a later version, then brings it to
-// the newest layout.
+// Finds out whether the file is damaged, of a later version or another program's, then brings
+// it to the newest layout. Each step may be done again: it is retried as a whole while busy.
+void bringUp(sql::Connection& connection, const std::string& path)
+{
+    // The first read: a damaged header or schema fails here.
+    const Layout layout = ReadLayout(connection);
+    // Before anything is written: a later program's file stays as it is, and so does another
+    // program's database that the path names by mistake.
+    CheckLayout(layout, path);
+    // WAL: windows and the command line read while one of them writes.
+    connection.exec("PRAGMA journal_mode = WAL");
+    // FULL: a commit is on the disk before save() returns, so a stored run survives a power cut.
+    connection.exec("PRAGMA synchronous = FULL");
+    connection.exec("PRAGMA foreign_keys = ON");
+    // Only a file that needs a step takes the write lock: opening does not wait for a save.
+    if (layout.version < SchemaVersion)
+        Migrate(connection, path);
+}
+
 std::unique_ptr<sql::Connection> openFile(const std::string& path)
 {
     auto connection = std::make_unique<sql::Connection>(path);
@@ -156,22 +173,7 @@ std::unique_ptr<sql::Connection> openFile(const std::string& path)
     noCheckpointOnClose(*connection, true);
     if (sqlite3_db_readonly(connection->get(), "main") == 1)
         throw HistoryError("没有写入历史记录文件 " + path + " 的权限");
-    // The first reads: a damaged header or schema fails here.
-    const std::int64_t version = connection->pragmaInteger("PRAGMA user_version");
-    const std::int64_t objects = connection->pragmaInteger("SELECT count(*) FROM sqlite_schema");
-    // Before anything is written: a later program's file stays as it is, and so does another
-    // program's database that the path names by mistake.
-    CheckSchemaVersion(version);
-    if (version == 0 && objects > 0)
-        throw HistoryError(path + " 是其他程序的数据库，不是探测历史记录，本程序不会改动它");
-    // WAL: windows and the command line read while one of them writes.
-    connection->exec("PRAGMA journal_mode = WAL");
-    // FULL: a commit is on the disk before save() returns, so a stored run survives a power cut.
-    connection->exec("PRAGMA synchronous = FULL");
-    connection->exec("PRAGMA foreign_keys = ON");
-    // Only a file that needs a step takes the write lock: opening does not wait for a save.
-    if (version < SchemaVersion)
-        Migrate(*connection);
+    sql::RetryWhileBusy([&] { bringUp(*connection, path); });
     noCheckpointOnClose(*connection, false);
     return connection;
 }

@@ -3,9 +3,6 @@
 namespace tamsel::history::sql {
 namespace {
 
-// Long enough for another window or the command line to finish a save of the biggest run.
-constexpr int BusyTimeoutMs = 5000;
-
 const char* meaning(int code)
 {
     switch (code) {
@@ -46,7 +43,7 @@ sqlite3* open(const std::string& path)
         sqlite3_close_v2(db);
         throw Error(message, rc);
     }
-    sqlite3_busy_timeout(db, BusyTimeoutMs);
+    sqlite3_busy_timeout(db, static_cast<int>(BusyLimit.count()));
     return db;
 }
 
