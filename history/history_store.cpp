@@ -1,22 +1,18 @@
 #include "history_store.h"
 
-#include "local_time.h"
+#include "history_file.h"
 #include "record_codec.h"
 #include "schema.h"
 #include "sqlite_db.h"
 
 #include <array>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <pwd.h>
 #include <unistd.h>
 
 namespace tamsel::history {
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::system_clock;
 using Kind = sql::Transaction::Kind;
 
@@ -86,60 +82,6 @@ RunSummary summaryOf(const sql::Query& query)
     summary.demotedOutright = static_cast<int>(query.integer(7));
     summary.topTenDemoted = static_cast<int>(query.integer(8));
     return summary;
-}
-
-void makeFolder(const std::string& path)
-{
-    const fs::path folder = fs::path(path).parent_path();
-    if (folder.empty())
-        return;
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
-        throw HistoryError("无法创建历史记录文件夹 " + folder.string() + "：" + error.message());
-}
-
-bool present(const std::string& path)
-{
-    std::error_code error;
-    return fs::symlink_status(path, error).type() != fs::file_type::not_found;
-}
-
-// Renames the damaged file and its -wal and -shm to "<path>.damaged-<time>..."; returns the name.
-std::string moveAside(const std::string& path)
-{
-    const std::string base = path + ".damaged-" + LocalTimeText(Clock::now(), "%Y%m%d-%H%M%S");
-    std::string aside = base;
-    for (int n = 2; present(aside) || present(aside + "-wal") || present(aside + "-shm"); ++n)
-        aside = base + "-" + std::to_string(n);
-    // The file itself last: should a move fail, no fresh file starts beside a stale -wal, which
-    // SQLite would replay into it.
-    for (const char* suffix : {"-wal", "-shm", ""}) {
-        if (*suffix != '\0' && !present(path + suffix))
-            continue;
-        std::error_code error;
-        fs::rename(path + suffix, aside + suffix, error);
-        if (error)
-            throw HistoryError("历史记录文件 " + path + " 已损坏，且无法移到 " + aside + suffix + "：" + error.message());
-    }
-    return aside;
-}
-
-// What SQLite is never shown, as it would not leave it alone: a file that is no database (it
-// would empty the -wal beside it on closing), and a -wal beside an empty or missing file (it
-// would delete it as left over).
-bool plainlyDamaged(const std::string& path)
-{
-    char magic[16] = {};
-    std::ifstream file(path, std::ios::binary);
-    file.read(magic, sizeof magic);
-    if (file.gcount() == 0) {
-        std::error_code error;
-        const auto walSize = fs::file_size(path + "-wal", error);
-        return !error && walSize > 0;
-    }
-    return file.gcount() < static_cast<std::streamsize>(sizeof magic) ||
-           std::memcmp(magic, "SQLite format 3", sizeof magic) != 0;
 }
 
 void noCheckpointOnClose(sql::Connection& connection, bool on)
@@ -216,8 +158,8 @@ HistoryStore::HistoryStore(const std::string& path)
     const auto cannotOpen = [&path](const HistoryError& error) {
         return HistoryError("无法打开历史记录 " + path + "：" + error.what());
     };
-    makeFolder(path);
-    if (!plainlyDamaged(path)) {
+    MakeFolder(path);
+    if (!PlainlyDamaged(path)) {
         try {
             db_ = std::make_unique<Db>(path);
             return;
@@ -226,7 +168,7 @@ HistoryStore::HistoryStore(const std::string& path)
                 throw cannotOpen(error);
         }
     }
-    movedAside_ = moveAside(path);
+    movedAside_ = MoveAside(path);
     try {
         db_ = std::make_unique<Db>(path);
     } catch (const sql::Error& error) {
@@ -238,7 +180,7 @@ HistoryStore::~HistoryStore() = default;
 
 std::string HistoryStore::moveDamagedFileAside(const std::string& path)
 {
-    return present(path) ? moveAside(path) : std::string();
+    return IdentityAt(path) ? MoveAside(path) : std::string();
 }
 
 std::int64_t HistoryStore::save(const StoredRun& run)
