@@ -120,6 +120,15 @@ std::unique_ptr<sql::Connection> openFile(const std::string& path)
     return connection;
 }
 
+// Moves the file at `path` aside under the exclusive lock when `still` holds for the file there
+// then; empty when it does not.
+template <typename Still>
+std::string moveAsideWhile(HistoryLock& lock, const std::string& path, Still still)
+{
+    const HistoryLock::Hold hold = lock.exclusive();
+    return still(IdentityAt(path)) ? MoveAside(path) : std::string();
+}
+
 }  // namespace
 
 struct HistoryStore::Db {
@@ -153,39 +162,100 @@ struct HistoryStore::Db {
     sql::Statement deleteRun{db(), "DELETE FROM run WHERE id = ?"};
 };
 
-HistoryStore::HistoryStore(const std::string& path)
+HistoryStore::HistoryStore(const std::string& path) : path_(path)
 {
-    const auto cannotOpen = [&path](const HistoryError& error) {
-        return HistoryError("无法打开历史记录 " + path + "：" + error.what());
-    };
     MakeFolder(path);
-    if (!PlainlyDamaged(path)) {
+    lock_ = std::make_unique<HistoryLock>(path);
+    HistoryLock::Hold hold = lock_->shared();
+    open(hold);
+}
+
+HistoryStore::~HistoryStore()
+{
+    if (!db_)
+        return;
+    try {
+        const HistoryLock::Hold hold = lock_->shared();
+        close();
+        return;
+    } catch (const HistoryError&) {
+    }
+    // Whether the file is still the one at the path cannot be made sure of: closing then neither
+    // checkpoints into it nor deletes a -wal and -shm by name.
+    noCheckpointOnClose(*db_->connection, true);
+}
+
+template <typename Work>
+auto HistoryStore::use(const char* what, Work&& work)
+{
+    return guarded(what, [&] {
+        HistoryLock::Hold hold = lock_->shared();
+        if (!db_ || IdentityAt(path_) != file_) {
+            close();
+            open(hold);
+        }
+        return work();
+    });
+}
+
+// Opens the file at the path with the lock file held shared. A damaged file is first moved aside
+// under the exclusive lock, the hold given up meanwhile.
+void HistoryStore::open(HistoryLock::Hold& hold)
+{
+    const auto cannotOpen = [this](const HistoryError& error) {
+        return HistoryError("无法打开历史记录 " + path_ + "：" + error.what());
+    };
+    if (!PlainlyDamaged(path_)) {
         try {
-            db_ = std::make_unique<Db>(path);
+            connect();
             return;
         } catch (const sql::Error& error) {
             if (!error.damaged())
                 throw cannotOpen(error);
         }
     }
-    movedAside_ = MoveAside(path);
+    const std::optional<FileIdentity> damaged = IdentityAt(path_);
+    hold.release();
+    movedAside_ = moveAsideWhile(*lock_, path_, [&](const std::optional<FileIdentity>& now) { return now == damaged; });
+    hold = lock_->shared();
     try {
-        db_ = std::make_unique<Db>(path);
+        connect();
     } catch (const sql::Error& error) {
         throw cannotOpen(error);
     }
 }
 
-HistoryStore::~HistoryStore() = default;
+void HistoryStore::connect()
+{
+    db_ = std::make_unique<Db>(path_);
+    file_ = IdentityAt(path_).value_or(FileIdentity{});
+}
+
+// With the lock file held shared.
+void HistoryStore::close()
+{
+    // A file moved away from the path: SQLite would checkpoint into it, and delete the -wal and
+    // -shm at the path, the fresh file's, as its own.
+    if (db_ && IdentityAt(path_) != file_)
+        noCheckpointOnClose(*db_->connection, true);
+    db_.reset();
+}
 
 std::string HistoryStore::moveDamagedFileAside(const std::string& path)
 {
-    return IdentityAt(path) ? MoveAside(path) : std::string();
+    HistoryLock lock(path);
+    return moveAsideWhile(lock, path, [](const std::optional<FileIdentity>& now) { return now.has_value(); });
+}
+
+std::string HistoryStore::moveDamagedFileAside(const std::string& path, const FileIdentity& found)
+{
+    HistoryLock lock(path);
+    return moveAsideWhile(lock, path, [&](const std::optional<FileIdentity>& now) { return now == found; });
 }
 
 std::int64_t HistoryStore::save(const StoredRun& run)
 {
-    return guarded("无法保存探测记录", [&] {
+    return use("无法保存探测记录", [&] {
         // Compressed before the write lock is taken, so that other writers wait less.
         const std::string salesRecords = EncodeSalesOrder(run.salesOrder);
         const std::string defaultRecords = EncodeDefaultOrder(run.defaultOrder);
@@ -237,7 +307,7 @@ std::int64_t HistoryStore::save(const StoredRun& run)
 
 std::vector<RunSummary> HistoryStore::list(const std::optional<std::string>& sellerId, int limit)
 {
-    return guarded("无法读取历史记录", [&] {
+    return use("无法读取历史记录", [&] {
         std::vector<RunSummary> runs;
         if (limit <= 0)
             return runs;  // SQLite would take a negative limit as none
@@ -253,7 +323,7 @@ std::vector<RunSummary> HistoryStore::list(const std::optional<std::string>& sel
 
 std::optional<StoredRun> HistoryStore::load(std::int64_t id)
 {
-    return guarded("无法读取探测记录", [&]() -> std::optional<StoredRun> {
+    return use("无法读取探测记录", [&]() -> std::optional<StoredRun> {
         // One snapshot: a removal by another process cannot fall between the run and its passes.
         sql::Transaction transaction(*db_->connection, Kind::Read);
         StoredRun run;
@@ -314,7 +384,7 @@ std::optional<StoredRun> HistoryStore::load(std::int64_t id)
 
 std::optional<RunSummary> HistoryStore::previousJudged(std::int64_t id)
 {
-    return guarded("无法读取历史记录", [&]() -> std::optional<RunSummary> {
+    return use("无法读取历史记录", [&]() -> std::optional<RunSummary> {
         sql::Query query(db_->previousJudged);
         query.bind(1, id);
         if (!query.step())
@@ -325,7 +395,7 @@ std::optional<RunSummary> HistoryStore::previousJudged(std::int64_t id)
 
 int HistoryStore::remove(const std::vector<std::int64_t>& ids)
 {
-    return guarded("无法删除探测记录", [&] {
+    return use("无法删除探测记录", [&] {
         sql::Transaction transaction(*db_->connection, Kind::Write);
         int removed = 0;
         for (const std::int64_t id : ids) {
