@@ -6,8 +6,10 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tamsel::history {
 namespace {
@@ -39,6 +41,12 @@ void MakeFolder(const std::string& path)
     fs::create_directories(folder, error);
     if (error)
         throw HistoryError("无法创建历史记录文件夹 " + folder.string() + "：" + error.message());
+}
+
+bool ReadOnlyMedium(const std::string& path)
+{
+    const fs::path folder = fs::path(path).parent_path();
+    return !present(path + "-wal") && faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
 std::string MoveAside(const std::string& path)

@@ -27,6 +27,10 @@ void MakeFolder(const std::string& path);
 // would delete it as left over).
 bool PlainlyDamaged(const std::string& path);
 
+// No -wal beside the file and no file can be made in its folder: a read-only medium, or a folder
+// kept read-only. Nothing can change the file there.
+bool ReadOnlyMedium(const std::string& path);
+
 // Renames the damaged file and its -wal and -shm to "<path>.damaged-<time>..."; returns the name.
 std::string MoveAside(const std::string& path);
 

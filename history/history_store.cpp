@@ -108,14 +108,28 @@ void bringUp(sql::Connection& connection, const std::string& path)
         Migrate(connection, path);
 }
 
+// A file this program may not write is read as it is: taking it up is left to a program that may.
+void checkReadOnly(sql::Connection& connection, const std::string& path)
+{
+    const Layout layout = ReadLayout(connection);
+    CheckLayout(layout, path);
+    if (layout.version != SchemaVersion)
+        throw HistoryError("历史记录文件 " + path + " 是只读的，且是旧的格式，需要先用可写的方式打开一次");
+}
+
 std::unique_ptr<sql::Connection> openFile(const std::string& path)
 {
     auto connection = std::make_unique<sql::Connection>(path);
     // Until the file proves sound: closing must not checkpoint into it nor delete its -wal.
     noCheckpointOnClose(*connection, true);
-    if (sqlite3_db_readonly(connection->get(), "main") == 1)
-        throw HistoryError("没有写入历史记录文件 " + path + " 的权限");
-    sql::RetryWhileBusy([&] { bringUp(*connection, path); });
+    if (connection->readOnly()) {
+        // SQLite reads a WAL file through its -shm; where none can be made, nothing changes the file.
+        if (ReadOnlyMedium(path))
+            connection = std::make_unique<sql::Connection>(path, sql::Connection::Access::Immutable);
+        sql::RetryWhileBusy([&] { checkReadOnly(*connection, path); });
+    } else {
+        sql::RetryWhileBusy([&] { bringUp(*connection, path); });
+    }
     noCheckpointOnClose(*connection, false);
     return connection;
 }
@@ -135,6 +149,7 @@ struct HistoryStore::Db {
     explicit Db(const std::string& path) : connection(openFile(path)) {}
 
     std::unique_ptr<sql::Connection> connection;
+    bool readOnly = connection->readOnly();
     sqlite3* db() const { return connection->get(); }
 
     sql::Statement insertRun{db(),
@@ -231,6 +246,12 @@ void HistoryStore::connect()
     file_ = IdentityAt(path_).value_or(FileIdentity{});
 }
 
+void HistoryStore::refuseReadOnly() const
+{
+    if (db_->readOnly)
+        throw HistoryError("历史记录文件 " + path_ + " 是只读的");
+}
+
 // With the lock file held shared.
 void HistoryStore::close()
 {
@@ -256,6 +277,7 @@ std::string HistoryStore::moveDamagedFileAside(const std::string& path, const Fi
 std::int64_t HistoryStore::save(const StoredRun& run)
 {
     return use("无法保存探测记录", [&] {
+        refuseReadOnly();
         // Compressed before the write lock is taken, so that other writers wait less.
         const std::string salesRecords = EncodeSalesOrder(run.salesOrder);
         const std::string defaultRecords = EncodeDefaultOrder(run.defaultOrder);
@@ -396,6 +418,7 @@ std::optional<RunSummary> HistoryStore::previousJudged(std::int64_t id)
 int HistoryStore::remove(const std::vector<std::int64_t>& ids)
 {
     return use("无法删除探测记录", [&] {
+        refuseReadOnly();
         sql::Transaction transaction(*db_->connection, Kind::Write);
         int removed = 0;
         for (const std::int64_t id : ids) {

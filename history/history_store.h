@@ -47,8 +47,9 @@ class HistoryStore {
 public:
     // Opens or creates the history at `path`, creating its folder. A file that is not a
     // database or is damaged is moved aside to "<path>.damaged-<time>" (never deleted) and a
-    // fresh one is used. Throws HistoryError when no history can be kept there (a read-only
-    // or unusable folder, a file of a later program version).
+    // fresh one is used. A file that cannot be written is only read; saving and removing then
+    // fail. Throws HistoryError when no history can be kept there (an unusable folder, a file of
+    // a later program version).
     explicit HistoryStore(const std::string& path);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
@@ -84,6 +85,7 @@ private:
     void open(HistoryLock::Hold& hold);
     void connect();
     void close();
+    void refuseReadOnly() const;
 
     std::string path_;
     std::unique_ptr<HistoryLock> lock_;

@@ -87,10 +87,18 @@ private:
 
 class Connection {
 public:
-    // Opens the file for reading and writing, creating it when missing.
-    explicit Connection(const std::string& path);
+    enum class Access {
+        // For reading and writing, created when missing; only for reading when the file cannot
+        // be written.
+        ReadWrite,
+        // Only for reading, and nothing else may change the file meanwhile: SQLite then needs
+        // neither a -shm nor locks.
+        Immutable,
+    };
+    explicit Connection(const std::string& path, Access access = Access::ReadWrite);
 
     sqlite3* get() const { return db_.get(); }
+    bool readOnly() const { return sqlite3_db_readonly(db_.get(), "main") == 1; }
     // For the one-off statements of opening: pragmas and schema steps.
     void exec(const char* sql);
     std::int64_t pragmaInteger(const char* sql);
