@@ -55,6 +55,7 @@ public:
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
 
+    const std::string& path() const { return path_; }
     // Where a damaged file was moved to when this store last opened the history; empty when
     // none was.
     const std::string& movedAside() const { return movedAside_; }
