@@ -18,50 +18,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Holds child processes back until all of them are up, then lets them go at once: each writes a
-// byte to `ready` and waits for `go` to close. Only the children's ends are inherited.
-class StartingGate {
-public:
-    StartingGate()
-    {
-        if (pipe2(ready_, O_CLOEXEC) != 0 || pipe2(go_, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe2 failed");
-        fcntl(ready_[1], F_SETFD, 0);
-        fcntl(go_[0], F_SETFD, 0);
-    }
-    ~StartingGate()
-    {
-        for (const int fd : {ready_[0], ready_[1], go_[0], go_[1]})
-            if (fd >= 0)
-                close(fd);
-    }
-    StartingGate(const StartingGate&) = delete;
-    StartingGate& operator=(const StartingGate&) = delete;
-
-    std::string readyFd() const { return std::to_string(ready_[1]); }
-    std::string goFd() const { return std::to_string(go_[0]); }
-
-    // Whether `count` children said they were ready within `limit`; they are let go either way.
-    bool openWhenReady(int count, std::chrono::milliseconds limit)
-    {
-        const auto giveUp = std::chrono::steady_clock::now() + limit;
-        for (char byte = 0; count > 0;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - std::chrono::steady_clock::now());
-            pollfd ready{ready_[0], POLLIN, 0};
-            if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) != 1 || read(ready_[0], &byte, 1) != 1)
-                break;
-            --count;
-        }
-        close(go_[1]);
-        go_[1] = -1;
-        return count == 0;
-    }
-
-private:
-    int ready_[2] = {-1, -1};
-    int go_[2] = {-1, -1};
-};
-
 TEST(HistoryCreation, ProcessesCreatingTheFileTogetherEachStoreTheirRun)
 {
     constexpr int Rounds = 20;
@@ -70,14 +26,28 @@ TEST(HistoryCreation, ProcessesCreatingTheFileTogetherEachStoreTheirRun)
     for (int round = 0; round < Rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const std::string path = dir.file("history-" + std::to_string(round) + ".sqlite3");
-        StartingGate gate;
+        // Each saver writes a byte to `ready` once it is up and saves when `go` closes, so that all
+        // start together. Only the savers' ends are inherited.
+        int ready[2];
+        int go[2];
+        ASSERT_EQ(pipe2(ready, O_CLOEXEC) | pipe2(go, O_CLOEXEC), 0);
+        fcntl(ready[1], F_SETFD, 0);
+        fcntl(go[0], F_SETFD, 0);
         std::vector<std::future<tamsel::testing::ProcessRun>> savers;
         for (int i = 0; i < Savers; ++i) {
             savers.push_back(std::async(std::launch::async, [&] {
-                return tamsel::testing::runProcess({TAMSEL_HISTORY_SAVER, "--once", path, gate.readyFd(), gate.goFd()}, 60s);
+                return tamsel::testing::runProcess(
+                    {TAMSEL_HISTORY_SAVER, "--once", path, std::to_string(ready[1]), std::to_string(go[0])}, 60s);
             }));
         }
-        EXPECT_TRUE(gate.openWhenReady(Savers, 30s));
+        int up = 0;
+        char byte = 0;
+        for (pollfd wait{ready[0], POLLIN, 0};
+             up < Savers && poll(&wait, 1, 30000) == 1 && read(ready[0], &byte, 1) == 1;)
+            ++up;
+        close(go[1]);
+        EXPECT_EQ(up, Savers);
+
         std::set<std::int64_t> saved;
         for (auto& saver : savers) {
             const tamsel::testing::ProcessRun run = saver.get();
@@ -85,6 +55,8 @@ TEST(HistoryCreation, ProcessesCreatingTheFileTogetherEachStoreTheirRun)
             if (run.exitCode == 0)
                 saved.insert(std::stoll(run.out));
         }
+        for (const int fd : {ready[0], ready[1], go[0]})
+            close(fd);
         std::set<std::int64_t> listed;
         for (const RunSummary& run : HistoryStore(path).list())
             listed.insert(run.id);

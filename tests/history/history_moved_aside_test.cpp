@@ -16,14 +16,6 @@ std::string asideBytes(const std::string& aside)
     return readBytes(aside) + "|" + readBytes(aside + "-wal");
 }
 
-std::vector<std::int64_t> listed(HistoryStore& store)
-{
-    std::vector<std::int64_t> ids;
-    for (const RunSummary& run : store.list())
-        ids.push_back(run.id);
-    return ids;
-}
-
 TEST(HistoryMovedAside, AStoreThatHasTheFileOpenGoesOnInTheFreshFileAndLeavesTheOldOneAlone)
 {
     TempDir dir;
@@ -39,12 +31,12 @@ TEST(HistoryMovedAside, AStoreThatHasTheFileOpenGoesOnInTheFreshFileAndLeavesThe
     const std::int64_t first = fresh.save(SampleRun("fresh"));
     const std::int64_t second = fresh.save(SampleRun("fresh"));
     const std::int64_t holders = holder->save(SampleRun("holder"));
-    EXPECT_EQ(listed(*holder), (std::vector{holders, second, first}));
+    EXPECT_EQ(listedIds(*holder), (std::vector{holders, second, first}));
     holder.reset();
 
     EXPECT_TRUE(asideBytes(aside) == moved);
     HistoryStore after(path);
-    EXPECT_EQ(listed(after), (std::vector{holders, second, first}));
+    EXPECT_EQ(listedIds(after), (std::vector{holders, second, first}));
 }
 
 }  // namespace

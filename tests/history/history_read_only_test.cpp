@@ -52,14 +52,6 @@ void expectInUnprivilegedChild(const std::function<void()>& check)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child ended with status " << status;
 }
 
-std::vector<std::int64_t> listed(HistoryStore& store)
-{
-    std::vector<std::int64_t> ids;
-    for (const RunSummary& run : store.list())
-        ids.push_back(run.id);
-    return ids;
-}
-
 struct ReadOnlyPlace {
     const char* name;
     fs::perms folder;
@@ -101,7 +93,7 @@ TEST_P(ReadOnlyHistoryTest, IsReadAndSavingOrRemovingSaysItIsReadOnly)
 
     expectInUnprivilegedChild([&] {
         HistoryStore store(path);
-        EXPECT_EQ(listed(store), expected);
+        EXPECT_EQ(listedIds(store), expected);
         expectSameRun(*store.load(expected.back()), SampleRun());
         for (const std::function<void()>& write : std::initializer_list<std::function<void()>>{
                  [&] { store.save(SampleRun()); }, [&] { store.remove({expected.back()}); }}) {
