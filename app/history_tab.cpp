@@ -28,6 +28,7 @@ HistoryTab::HistoryTab(QTabWidget& pages, const std::string& historyPath, std::s
     history_ = new RunHistory(historyPath, this);
     connect(history_, &RunHistory::changed, this, &HistoryTab::refresh);
     connect(history_, &RunHistory::failed, page_, &HistoryPage::setUnavailable);
+    connect(history_, &RunHistory::availableAgain, this, [this] { page_->setUnavailable({}); });
     connect(history_, &RunHistory::itemHistoryRead, this,
             [this](const std::string& sellerId, const std::string& itemId,
                    const std::vector<history::ItemHistoryPoint>& points) {
@@ -79,6 +80,10 @@ void HistoryTab::showItemHistory(const std::string& sellerId, const std::string&
 
 void HistoryTab::warnSetAside(const QString& aside)
 {
+    // Once a session: a disk that keeps damaging files is told about once, not at every save.
+    if (warnedSetAside_)
+        return;
+    warnedSetAside_ = true;
     platform_.warn(&window_, QStringLiteral("探测历史"),
                    QStringLiteral("历史记录文件已损坏，已原样保留为 %1，现在使用新的历史记录文件。").arg(aside));
 }

@@ -56,6 +56,7 @@ private:
     std::string itemHistorySeller_;
     std::string itemHistoryItem_;
     QString itemHistoryTitle_;
+    bool warnedSetAside_ = false;
 };
 
 }  // namespace tamsel::app

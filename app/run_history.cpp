@@ -1,16 +1,9 @@
 #include "run_history.h"
 
 #include <QFutureWatcher>
-#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace tamsel::app {
-namespace {
-
-// How long setting a damaged file aside waits for the item-history reads still going.
-constexpr int ReadsEndLimitMs = 30000;
-
-}  // namespace
 
 RunHistory::RunHistory(const std::string& path, QObject* parent) : QObject(parent), path_(path)
 {
@@ -18,13 +11,9 @@ RunHistory::RunHistory(const std::string& path, QObject* parent) : QObject(paren
         unavailableReason_ = QStringLiteral("没有历史记录文件");
         return;
     }
-    try {
-        store_ = std::make_unique<history::HistoryStore>(path);
-        writer_ = std::make_unique<history::HistoryWriter>(path);
-    } catch (const history::HistoryError& error) {
-        store_.reset();
-        unavailableReason_ = QString::fromStdString(error.what());
-    }
+    // It opens the file for each job until it can.
+    writer_ = std::make_unique<history::HistoryWriter>(path);
+    store();
 }
 
 // The writer goes first: it finishes the saves already asked for.
@@ -35,48 +24,64 @@ QString RunHistory::movedAside() const
     return store_ ? QString::fromStdString(store_->movedAside()) : QString();
 }
 
-void RunHistory::save(const RunReport& report, const RunItems& items)
+history::HistoryStore* RunHistory::store()
 {
-    saveRun(std::make_shared<const history::StoredRun>(history::MakeStoredRun(report, items)));
+    if (store_ || !writer_)
+        return store_.get();
+    const bool triedBefore = !unavailableReason_.isEmpty();
+    try {
+        store_ = std::make_unique<history::HistoryStore>(path_);
+        unavailableReason_.clear();
+        if (triedBefore)
+            emit availableAgain();
+    } catch (const history::HistoryError& error) {
+        unavailableReason_ = QString::fromStdString(error.what());
+    }
+    return store_.get();
 }
 
-// The run is kept until it is stored: a file found damaged on the way is set aside and the run
-// stored again in the fresh one.
-void RunHistory::saveRun(std::shared_ptr<const history::StoredRun> run)
+void RunHistory::save(const RunReport& report, const RunItems& items)
 {
     if (!writer_)
         return;
-    writer_->save(*run, [this, run, file = file_](std::int64_t, const std::string& error, bool damaged) {
+    const auto saved = [this](std::int64_t, const history::HistoryWriter::Outcome& outcome) {
         // On the writer's thread: the news reaches the window on its own.
         QMetaObject::invokeMethod(
-            this,
-            [this, run, file, damaged, error = QString::fromStdString(error)] {
-                if (error.isEmpty())
-                    emit changed();
-                else if (damaged && setDamagedFileAside(file))
-                    saveRun(run);
-                else
-                    emit failed(QStringLiteral("探测记录未能保存：") + error);
-            },
-            Qt::QueuedConnection);
-    });
+            this, [this, outcome] { written(outcome, QStringLiteral("探测记录未能保存：")); }, Qt::QueuedConnection);
+    };
+    writer_->save(history::MakeStoredRun(report, items), saved);
 }
 
 void RunHistory::remove(std::vector<std::int64_t> ids)
 {
     if (!writer_)
         return;
-    writer_->remove(std::move(ids), [this, file = file_](int, const std::string& error, bool damaged) {
+    writer_->remove(std::move(ids), [this](int, const history::HistoryWriter::Outcome& outcome) {
         QMetaObject::invokeMethod(
-            this,
-            [this, file, damaged, error = QString::fromStdString(error)] {
-                if (!error.isEmpty()) {
-                    emit failed(QStringLiteral("探测记录未能删除：") + error);
-                    if (damaged)
-                        setDamagedFileAside(file);
-                }
-                emit changed();
-            },
+            this, [this, outcome] { written(outcome, QStringLiteral("探测记录未能删除：")); }, Qt::QueuedConnection);
+    });
+}
+
+void RunHistory::written(const history::HistoryWriter::Outcome& outcome, const QString& failure)
+{
+    if (!outcome.movedAside.empty())
+        emit damagedFileSetAside(QString::fromStdString(outcome.movedAside));
+    if (!outcome.error.empty())
+        emit failed(failure + QString::fromStdString(outcome.error));
+    // A failed write changed nothing, unless a fresh file took the damaged one's place.
+    if (outcome.error.empty() || !outcome.movedAside.empty())
+        emit changed();
+}
+
+void RunHistory::setAside(const history::FileIdentity& damaged)
+{
+    if (!writer_ || setAsideAsked_ == damaged)
+        return;
+    setAsideAsked_ = damaged;
+    writer_->setDamagedFileAside(damaged, [this](const history::HistoryWriter::Outcome& outcome) {
+        // Moved by another store or not, the list is read again: from the fresh file.
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { written(outcome, QStringLiteral("损坏的历史记录文件未能移开：")); },
             Qt::QueuedConnection);
     });
 }
@@ -84,48 +89,19 @@ void RunHistory::remove(std::vector<std::int64_t> ids)
 template <typename Read>
 auto RunHistory::read(Read read) -> decltype(read(std::declval<history::HistoryStore&>()))
 {
-    if (store_) {
-        try {
-            return read(*store_);
-        } catch (const history::HistoryError& error) {
-            emit failed(QString::fromStdString(error.what()));
-            if (error.damaged())
-                setDamagedFileAside(file_);
-        }
-    }
-    return {};
-}
-
-bool RunHistory::setDamagedFileAside(unsigned file)
-{
-    if (file != file_)  // set aside already since; the fresh file is in use
-        return writer_ != nullptr;
-    ++file_;
-    // First every connection of this window to the file closes, the writer's after its queue
-    // and the item-history reads' included.
-    writer_.reset();
-    store_.reset();
-    if (!QThreadPool::globalInstance()->waitForDone(ReadsEndLimitMs)) {
-        unavailableReason_ = QStringLiteral("历史记录文件已损坏，且仍有读取未结束");
+    history::HistoryStore* history = store();
+    if (history == nullptr) {
         emit failed(QStringLiteral("历史记录已关闭：") + unavailableReason_);
-        return false;
+        return {};
     }
     try {
-        const std::string aside = history::HistoryStore::moveDamagedFileAside(path_);
-        store_ = std::make_unique<history::HistoryStore>(path_);
-        writer_ = std::make_unique<history::HistoryWriter>(path_);
-        if (!aside.empty())
-            emit damagedFileSetAside(QString::fromStdString(aside));
+        return read(*history);
     } catch (const history::HistoryError& error) {
-        store_.reset();
-        writer_.reset();
-        unavailableReason_ = QString::fromStdString(error.what());
-        emit failed(QStringLiteral("历史记录已关闭：") + unavailableReason_);
-        return false;
+        emit failed(QString::fromStdString(error.what()));
+        if (error.damaged())
+            setAside(history->file());
     }
-    // Not at once: the list that found the damage may still be on its way back.
-    QMetaObject::invokeMethod(this, [this] { emit changed(); }, Qt::QueuedConnection);
-    return true;
+    return {};
 }
 
 std::vector<history::RunSummary> RunHistory::list()
@@ -148,38 +124,39 @@ namespace {
 struct ItemHistoryResult {
     std::vector<history::ItemHistoryPoint> points;
     std::string error;  // empty when read
-    bool damaged = false;
+    std::optional<history::FileIdentity> damaged;  // the file, when found damaged
 };
 
 }  // namespace
 
 void RunHistory::readItemHistory(const std::string& sellerId, const std::string& itemId)
 {
-    if (!store_)
+    if (!writer_)
         return;
     auto* watcher = new QFutureWatcher<ItemHistoryResult>(this);
-    connect(watcher, &QFutureWatcher<ItemHistoryResult>::finished, this,
-            [this, watcher, sellerId, itemId, file = file_] {
-                watcher->deleteLater();
-                const ItemHistoryResult result = watcher->result();
-                if (result.error.empty()) {
-                    emit itemHistoryRead(sellerId, itemId, result.points);
-                    return;
-                }
-                emit itemHistoryFailed(sellerId, itemId, QString::fromStdString(result.error));
-                if (result.damaged)
-                    setDamagedFileAside(file);
-            });
+    connect(watcher, &QFutureWatcher<ItemHistoryResult>::finished, this, [this, watcher, sellerId, itemId] {
+        watcher->deleteLater();
+        const ItemHistoryResult result = watcher->result();
+        if (result.error.empty()) {
+            emit itemHistoryRead(sellerId, itemId, result.points);
+            return;
+        }
+        emit itemHistoryFailed(sellerId, itemId, QString::fromStdString(result.error));
+        if (result.damaged)
+            setAside(*result.damaged);
+    });
     // A store of its own: a store belongs to one thread. What fails is caught on that thread: an
     // exception would reach the window wrapped in one it cannot tell apart.
     watcher->setFuture(QtConcurrent::run([path = path_, sellerId, itemId]() -> ItemHistoryResult {
         try {
             history::HistoryStore store(path);
-            return {history::ItemHistory(store, sellerId, itemId), {}};
-        } catch (const history::HistoryError& error) {
-            return {{}, error.what(), error.damaged()};
+            try {
+                return {history::ItemHistory(store, sellerId, itemId), {}, {}};
+            } catch (const history::HistoryError& error) {
+                return {{}, error.what(), error.damaged() ? std::optional(store.file()) : std::nullopt};
+            }
         } catch (const std::exception& error) {
-            return {{}, error.what()};
+            return {{}, error.what(), {}};
         }
     }));
 }

@@ -15,7 +15,8 @@
 namespace tamsel::app {
 
 // The window's run history: reads on the GUI thread, writes on the writer's own thread so that
-// the window never waits on the disk. Without a usable file it keeps nothing and says why.
+// the window never waits on the disk. Without a usable file it keeps nothing and says why, and
+// tries the file again for the next read and write.
 class RunHistory : public QObject {
     Q_OBJECT
 
@@ -42,10 +43,12 @@ public:
     void readItemHistory(const std::string& sellerId, const std::string& itemId);
 
 signals:
-    // A save or removal has reached the file.
+    // A save or removal has reached the file, or a fresh file took the place of a damaged one.
     void changed();
     // What failed, for people.
     void failed(const QString& what);
+    // The history could be opened again after it could not.
+    void availableAgain();
     void itemHistoryRead(const std::string& sellerId, const std::string& itemId,
                          const std::vector<history::ItemHistoryPoint>& points);
     void itemHistoryFailed(const std::string& sellerId, const std::string& itemId, const QString& what);
@@ -53,18 +56,20 @@ signals:
     void damagedFileSetAside(const QString& aside);
 
 private:
+    history::HistoryStore* store();
     template <typename Read>
     auto read(Read read) -> decltype(read(std::declval<history::HistoryStore&>()));
-    void saveRun(std::shared_ptr<const history::StoredRun> run);
-    // After damage was found in file number `file` of this window: moves it aside, unless that
-    // was done since, and goes on with a fresh one. Whether a fresh file is in use.
-    bool setDamagedFileAside(unsigned file);
+    // Damage found by a read: the writer's thread moves the file aside.
+    void setAside(const history::FileIdentity& damaged);
+    // On the GUI thread, once the writer has done a job.
+    void written(const history::HistoryWriter::Outcome& outcome, const QString& failure);
 
     std::unique_ptr<history::HistoryStore> store_;
     std::unique_ptr<history::HistoryWriter> writer_;
     QString unavailableReason_;
     std::string path_;
-    unsigned file_ = 0;  // damaged files set aside so far
+    // Each damaged file is asked to be set aside once: a move that fails is not tried at every read.
+    std::optional<history::FileIdentity> setAsideAsked_;
 };
 
 }  // namespace tamsel::app

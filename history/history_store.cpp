@@ -1,22 +1,18 @@
 #include "history_store.h"
 
-#include "local_time.h"
+#include "history_file.h"
 #include "record_codec.h"
 #include "schema.h"
 #include "sqlite_db.h"
 
 #include <array>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <pwd.h>
 #include <unistd.h>
 
 namespace tamsel::history {
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::system_clock;
 using Kind = sql::Transaction::Kind;
 
@@ -96,92 +92,63 @@ RunSummary summaryOf(const sql::Query& query)
     return summary;
 }
 
-void makeFolder(const std::string& path)
-{
-    const fs::path folder = fs::path(path).parent_path();
-    if (folder.empty())
-        return;
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
-        throw HistoryError("无法创建历史记录文件夹 " + folder.string() + "：" + error.message());
-}
-
-bool present(const std::string& path)
-{
-    std::error_code error;
-    return fs::symlink_status(path, error).type() != fs::file_type::not_found;
-}
-
-// Renames the damaged file and its -wal and -shm to "<path>.damaged-<time>..."; returns the name.
-std::string moveAside(const std::string& path)
-{
-    const std::string base = path + ".damaged-" + LocalTimeText(Clock::now(), "%Y%m%d-%H%M%S");
-    std::string aside = base;
-    for (int n = 2; present(aside) || present(aside + "-wal") || present(aside + "-shm"); ++n)
-        aside = base + "-" + std::to_string(n);
-    // The file itself last: should a move fail, no fresh file starts beside a stale -wal, which
-    // SQLite would replay into it.
-    for (const char* suffix : {"-wal", "-shm", ""}) {
-        if (*suffix != '\0' && !present(path + suffix))
-            continue;
-        std::error_code error;
-        fs::rename(path + suffix, aside + suffix, error);
-        if (error)
-            throw HistoryError("历史记录文件 " + path + " 已损坏，且无法移到 " + aside + suffix + "：" + error.message());
-    }
-    return aside;
-}
-
-// What SQLite is never shown, as it would not leave it alone: a file that is no database (it
-// would empty the -wal beside it on closing), and a -wal beside an empty or missing file (it
-// would delete it as left over).
-bool plainlyDamaged(const std::string& path)
-{
-    char magic[16] = {};
-    std::ifstream file(path, std::ios::binary);
-    file.read(magic, sizeof magic);
-    if (file.gcount() == 0) {
-        std::error_code error;
-        const auto walSize = fs::file_size(path + "-wal", error);
-        return !error && walSize > 0;
-    }
-    return file.gcount() < static_cast<std::streamsize>(sizeof magic) ||
-           std::memcmp(magic, "SQLite format 3", sizeof magic) != 0;
-}
-
 void noCheckpointOnClose(sql::Connection& connection, bool on)
 {
     sqlite3_db_config(connection.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, on ? 1 : 0, nullptr);
 }
 
-// Opens the file, finds out whether it is damaged or of a later version, then brings it to
-// the newest layout.
+// Finds out whether the file is damaged, of a later version or another program's, then brings
+// it to the newest layout. Each step may be done again: it is retried as a whole while busy.
+void bringUp(sql::Connection& connection, const std::string& path)
+{
+    // The first read: a damaged header or schema fails here.
+    const Layout layout = ReadLayout(connection);
+    // Before anything is written: a later program's file stays as it is, and so does another
+    // program's database that the path names by mistake.
+    CheckLayout(layout, path);
+    // WAL: windows and the command line read while one of them writes.
+    connection.exec("PRAGMA journal_mode = WAL");
+    // FULL: a commit is on the disk before save() returns, so a stored run survives a power cut.
+    connection.exec("PRAGMA synchronous = FULL");
+    connection.exec("PRAGMA foreign_keys = ON");
+    // Only a file that needs a step takes the write lock: opening does not wait for a save.
+    if (layout.version < SchemaVersion)
+        Migrate(connection, path);
+}
+
+// A file this program may not write is read as it is: taking it up is left to a program that may.
+void checkReadOnly(sql::Connection& connection, const std::string& path)
+{
+    const Layout layout = ReadLayout(connection);
+    CheckLayout(layout, path);
+    if (layout.version != SchemaVersion)
+        throw HistoryError("历史记录文件 " + path + " 是只读的，且是旧的格式，需要先用可写的方式打开一次");
+}
+
 std::unique_ptr<sql::Connection> openFile(const std::string& path)
 {
     auto connection = std::make_unique<sql::Connection>(path);
     // Until the file proves sound: closing must not checkpoint into it nor delete its -wal.
     noCheckpointOnClose(*connection, true);
-    if (sqlite3_db_readonly(connection->get(), "main") == 1)
-        throw HistoryError("没有写入历史记录文件 " + path + " 的权限");
-    // The first reads: a damaged header or schema fails here.
-    const std::int64_t version = connection->pragmaInteger("PRAGMA user_version");
-    const std::int64_t objects = connection->pragmaInteger("SELECT count(*) FROM sqlite_schema");
-    // Before anything is written: a later program's file stays as it is, and so does another
-    // program's database that the path names by mistake.
-    CheckSchemaVersion(version);
-    if (version == 0 && objects > 0)
-        throw HistoryError(path + " 是其他程序的数据库，不是探测历史记录，本程序不会改动它");
-    // WAL: windows and the command line read while one of them writes.
-    connection->exec("PRAGMA journal_mode = WAL");
-    // FULL: a commit is on the disk before save() returns, so a stored run survives a power cut.
-    connection->exec("PRAGMA synchronous = FULL");
-    connection->exec("PRAGMA foreign_keys = ON");
-    // Only a file that needs a step takes the write lock: opening does not wait for a save.
-    if (version < SchemaVersion)
-        Migrate(*connection);
+    if (connection->readOnly()) {
+        // SQLite reads a WAL file through its -shm; where none can be made, nothing changes the file.
+        if (ReadOnlyMedium(path))
+            connection = std::make_unique<sql::Connection>(path, sql::Connection::Access::Immutable);
+        sql::RetryWhileBusy([&] { checkReadOnly(*connection, path); });
+    } else {
+        sql::RetryWhileBusy([&] { bringUp(*connection, path); });
+    }
     noCheckpointOnClose(*connection, false);
     return connection;
+}
+
+// Moves the file at `path` aside under the exclusive lock when `still` holds for the file there
+// then; empty when it does not.
+template <typename Still>
+std::string moveAsideWhile(HistoryLock& lock, const std::string& path, Still still)
+{
+    const HistoryLock::Hold hold = lock.exclusive();
+    return still(IdentityAt(path)) ? MoveAside(path) : std::string();
 }
 
 }  // namespace
@@ -190,6 +157,7 @@ struct HistoryStore::Db {
     explicit Db(const std::string& path) : connection(openFile(path)) {}
 
     std::unique_ptr<sql::Connection> connection;
+    bool readOnly = connection->readOnly();
     sqlite3* db() const { return connection->get(); }
 
     sql::Statement insertRun{db(),
@@ -222,39 +190,107 @@ struct HistoryStore::Db {
     sql::Statement deleteRun{db(), "DELETE FROM run WHERE id = ?"};
 };
 
-HistoryStore::HistoryStore(const std::string& path)
+HistoryStore::HistoryStore(const std::string& path) : path_(path)
 {
-    const auto cannotOpen = [&path](const HistoryError& error) {
-        return HistoryError("无法打开历史记录 " + path + "：" + error.what());
+    MakeFolder(path);
+    lock_ = std::make_unique<HistoryLock>(path);
+    HistoryLock::Hold hold = lock_->shared();
+    open(hold);
+}
+
+HistoryStore::~HistoryStore()
+{
+    if (!db_)
+        return;
+    try {
+        const HistoryLock::Hold hold = lock_->shared();
+        close();
+        return;
+    } catch (const HistoryError&) {
+    }
+    // Whether the file is still the one at the path cannot be made sure of: closing then neither
+    // checkpoints into it nor deletes a -wal and -shm by name.
+    noCheckpointOnClose(*db_->connection, true);
+}
+
+template <typename Work>
+auto HistoryStore::use(const char* what, Work&& work)
+{
+    return guarded(what, [&] {
+        HistoryLock::Hold hold = lock_->shared();
+        if (!db_ || IdentityAt(path_) != file_) {
+            close();
+            open(hold);
+        }
+        return work();
+    });
+}
+
+// Opens the file at the path with the lock file held shared. A damaged file is first moved aside
+// under the exclusive lock, the hold given up meanwhile.
+void HistoryStore::open(HistoryLock::Hold& hold)
+{
+    const auto cannotOpen = [this](const HistoryError& error) {
+        return HistoryError("无法打开历史记录 " + path_ + "：" + error.what());
     };
-    makeFolder(path);
-    if (!plainlyDamaged(path)) {
+    if (!PlainlyDamaged(path_)) {
         try {
-            db_ = std::make_unique<Db>(path);
+            connect();
             return;
         } catch (const sql::Error& error) {
             if (!error.damaged())
                 throw cannotOpen(error);
         }
     }
-    movedAside_ = moveAside(path);
+    const std::optional<FileIdentity> damaged = IdentityAt(path_);
+    hold.release();
+    movedAside_ = moveAsideWhile(*lock_, path_, [&](const std::optional<FileIdentity>& now) { return now == damaged; });
+    hold = lock_->shared();
     try {
-        db_ = std::make_unique<Db>(path);
+        connect();
     } catch (const sql::Error& error) {
         throw cannotOpen(error);
     }
 }
 
-HistoryStore::~HistoryStore() = default;
+void HistoryStore::connect()
+{
+    db_ = std::make_unique<Db>(path_);
+    file_ = IdentityAt(path_).value_or(FileIdentity{});
+}
+
+void HistoryStore::refuseReadOnly() const
+{
+    if (db_->readOnly)
+        throw HistoryError("历史记录文件 " + path_ + " 是只读的");
+}
+
+// With the lock file held shared.
+void HistoryStore::close()
+{
+    // A file moved away from the path: SQLite would checkpoint into it, and delete the -wal and
+    // -shm at the path, the fresh file's, as its own.
+    if (db_ && IdentityAt(path_) != file_)
+        noCheckpointOnClose(*db_->connection, true);
+    db_.reset();
+}
 
 std::string HistoryStore::moveDamagedFileAside(const std::string& path)
 {
-    return present(path) ? moveAside(path) : std::string();
+    HistoryLock lock(path);
+    return moveAsideWhile(lock, path, [](const std::optional<FileIdentity>& now) { return now.has_value(); });
+}
+
+std::string HistoryStore::moveDamagedFileAside(const std::string& path, const FileIdentity& found)
+{
+    HistoryLock lock(path);
+    return moveAsideWhile(lock, path, [&](const std::optional<FileIdentity>& now) { return now == found; });
 }
 
 std::int64_t HistoryStore::save(const StoredRun& run)
 {
-    return guarded("无法保存探测记录", [&] {
+    return use("无法保存探测记录", [&] {
+        refuseReadOnly();
         // Compressed before the write lock is taken, so that other writers wait less.
         const std::string salesRecords = EncodeSalesOrder(run.salesOrder);
         const std::string defaultRecords = EncodeDefaultOrder(run.defaultOrder);
@@ -311,7 +347,7 @@ std::int64_t HistoryStore::save(const StoredRun& run)
 
 std::vector<RunSummary> HistoryStore::list(const std::optional<std::string>& sellerId, int limit)
 {
-    return guarded("无法读取历史记录", [&] {
+    return use("无法读取历史记录", [&] {
         std::vector<RunSummary> runs;
         if (limit <= 0)
             return runs;  // SQLite would take a negative limit as none
@@ -327,7 +363,7 @@ std::vector<RunSummary> HistoryStore::list(const std::optional<std::string>& sel
 
 std::optional<StoredRun> HistoryStore::load(std::int64_t id)
 {
-    return guarded("无法读取探测记录", [&]() -> std::optional<StoredRun> {
+    return use("无法读取探测记录", [&]() -> std::optional<StoredRun> {
         // One snapshot: a removal by another process cannot fall between the run and its passes.
         sql::Transaction transaction(*db_->connection, Kind::Read);
         StoredRun run;
@@ -392,7 +428,7 @@ std::optional<StoredRun> HistoryStore::load(std::int64_t id)
 
 std::optional<RunSummary> HistoryStore::previousComplete(std::int64_t id)
 {
-    return guarded("无法读取历史记录", [&]() -> std::optional<RunSummary> {
+    return use("无法读取历史记录", [&]() -> std::optional<RunSummary> {
         sql::Query query(db_->previousComplete);
         query.bind(1, id);
         if (!query.step())
@@ -403,7 +439,8 @@ std::optional<RunSummary> HistoryStore::previousComplete(std::int64_t id)
 
 int HistoryStore::remove(const std::vector<std::int64_t>& ids)
 {
-    return guarded("无法删除探测记录", [&] {
+    return use("无法删除探测记录", [&] {
+        refuseReadOnly();
         sql::Transaction transaction(*db_->connection, Kind::Write);
         int removed = 0;
         for (const std::int64_t id : ids) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history_file.h"
+#include "history_lock.h"
 #include "run_report.h"
 #include "stored_run.h"
 
@@ -42,20 +44,27 @@ struct RunSummary {
 };
 
 // The run history in one SQLite file. Every write is one transaction; several processes may
-// use the same file at once. One object per thread.
+// use the same file at once. Each operation works on the file now at the path: a store whose file
+// was moved aside meanwhile (found damaged elsewhere) closes it and opens the fresh one first.
+// One object per thread.
 class HistoryStore {
 public:
     // Opens or creates the history at `path`, creating its folder. A file that is not a
     // database or is damaged is moved aside to "<path>.damaged-<time>" (never deleted) and a
-    // fresh one is used. Throws HistoryError when no history can be kept there (a read-only
-    // or unusable folder, a file of a later program version).
+    // fresh one is used. A file that cannot be written is only read; saving and removing then
+    // fail. Throws HistoryError when no history can be kept there (an unusable folder, a file of
+    // a later program version).
     explicit HistoryStore(const std::string& path);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
 
-    // Where a damaged file was moved to when it was opened; empty when none was.
+    const std::string& path() const { return path_; }
+    // Where a damaged file was moved to when this store last opened the history; empty when
+    // none was.
     const std::string& movedAside() const { return movedAside_; }
+    // The file this store has open, or had last.
+    const FileIdentity& file() const { return file_; }
 
     // Stores the run in one transaction and returns its id.
     std::int64_t save(const StoredRun& run);
@@ -69,13 +78,25 @@ public:
     int remove(const std::vector<std::int64_t>& ids);
 
     // Moves a file found damaged after it was opened aside, as opening does, and returns where
-    // to; empty when there is no file. Only while this program has no store open on it: SQLite
-    // deletes a -wal and -shm by name when its last connection to a file closes.
+    // to; empty when there is no file. Stores that still have it open go on in a fresh file.
     static std::string moveDamagedFileAside(const std::string& path);
+    // The same, only while the path still names `found`: a store of another thread or process
+    // may have set it aside already, and the fresh file at the path is sound.
+    static std::string moveDamagedFileAside(const std::string& path, const FileIdentity& found);
 
 private:
     struct Db;  // the connection and its prepared statements
+    template <typename Work>
+    auto use(const char* what, Work&& work);
+    void open(HistoryLock::Hold& hold);
+    void connect();
+    void close();
+    void refuseReadOnly() const;
+
+    std::string path_;
+    std::unique_ptr<HistoryLock> lock_;
     std::unique_ptr<Db> db_;
+    FileIdentity file_;
     std::string movedAside_;
 };
 

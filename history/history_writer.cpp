@@ -1,6 +1,7 @@
 #include "history_writer.h"
 
 #include "history_store.h"
+#include "save_run.h"
 
 #include <memory>
 
@@ -15,26 +16,22 @@ std::string failure(const char* what, const std::exception& error)
     return std::string(what) + "：" + error.what();
 }
 
-// The job that does `work` on the store and tells `report` its result or what failed.
+// The job that does `work` on the store and tells `report` its result and outcome.
 template <typename Work, typename Report>
 auto reporting(const char* what, Work work, Report report)
 {
     return [what, work = std::move(work), report = std::move(report)](HistoryStore* store,
-                                                                      const std::string& openError) {
-        decltype(work(*store)) result{};
-        std::string error = openError;
-        bool damaged = false;
+                                                                      HistoryWriter::Outcome outcome) {
+        decltype(work(*store, outcome)) result{};
         if (store != nullptr) {
             try {
-                result = work(*store);
+                result = work(*store, outcome);
             } catch (const std::exception& e) {
-                error = failure(what, e);
-                const auto* historyError = dynamic_cast<const HistoryError*>(&e);
-                damaged = historyError != nullptr && historyError->damaged();
+                outcome.error = failure(what, e);
             }
         }
         if (report)
-            report(result, error, damaged);
+            report(result, outcome);
     };
 }
 
@@ -57,14 +54,47 @@ HistoryWriter::~HistoryWriter()
 
 void HistoryWriter::save(StoredRun run, Saved saved)
 {
-    post(reporting("无法保存探测记录", [run = std::move(run)](HistoryStore& store) { return store.save(run); },
-                   std::move(saved)));
+    post(reporting(
+        "无法保存探测记录",
+        [run = std::move(run)](HistoryStore& store, Outcome& outcome) {
+            SavedRun savedRun = SaveRun(store, run);
+            if (!savedRun.movedAside.empty())
+                outcome.movedAside = std::move(savedRun.movedAside);
+            return savedRun.id;
+        },
+        std::move(saved)));
 }
 
 void HistoryWriter::remove(std::vector<std::int64_t> ids, Removed removed)
 {
-    post(reporting("无法删除探测记录", [ids = std::move(ids)](HistoryStore& store) { return store.remove(ids); },
-                   std::move(removed)));
+    post(reporting(
+        "无法删除探测记录",
+        [ids = std::move(ids)](HistoryStore& store, Outcome& outcome) {
+            try {
+                return store.remove(ids);
+            } catch (const HistoryError& error) {
+                if (error.damaged())
+                    outcome.movedAside = HistoryStore::moveDamagedFileAside(store.path(), store.file());
+                throw;
+            }
+        },
+        std::move(removed)));
+}
+
+void HistoryWriter::setDamagedFileAside(FileIdentity damaged, SetAside setAside)
+{
+    post([path = path_, damaged, setAside = std::move(setAside)](HistoryStore*, Outcome outcome) {
+        // The file is moved by its name: no store of its own is needed.
+        outcome.error.clear();
+        try {
+            if (std::string aside = HistoryStore::moveDamagedFileAside(path, damaged); !aside.empty())
+                outcome.movedAside = std::move(aside);
+        } catch (const HistoryError& error) {
+            outcome.error = error.what();
+        }
+        if (setAside)
+            setAside(outcome);
+    });
 }
 
 void HistoryWriter::post(Job job)
@@ -81,7 +111,6 @@ void HistoryWriter::run()
     // Opened here: opening may wait on another process's lock or move a damaged file aside.
     // A store that could not be opened is tried again for the next job: the lock may be gone.
     std::unique_ptr<HistoryStore> store;
-    std::string openError;
     for (;;) {
         Job job;
         {
@@ -92,15 +121,16 @@ void HistoryWriter::run()
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
+        Outcome opened;
         if (!store) {
             try {
                 store = std::make_unique<HistoryStore>(path_);
-                openError.clear();
+                opened.movedAside = store->movedAside();
             } catch (const std::exception& e) {
-                openError = failure("无法打开历史记录", e);
+                opened.error = failure("无法打开历史记录", e);
             }
         }
-        job(store.get(), openError);
+        job(store.get(), std::move(opened));
     }
 }
 

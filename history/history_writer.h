@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history_file.h"
 #include "stored_run.h"
 
 #include <condition_variable>
@@ -19,23 +20,34 @@ class HistoryStore;
 // Writes run in the order they were asked for; each reports back on the writer's thread.
 class HistoryWriter {
 public:
-    // `error` is empty on success, else says what failed (Chinese, for people); `damaged` tells
-    // that the file was found damaged (HistoryError::damaged()).
-    using Saved = std::function<void(std::int64_t id, const std::string& error, bool damaged)>;
-    using Removed = std::function<void(int removed, const std::string& error, bool damaged)>;
+    // What a job did besides its result.
+    struct Outcome {
+        std::string error;  // empty on success, else what failed (Chinese, for people)
+        // Where a damaged file was moved to on the way; empty when none was.
+        std::string movedAside;
+    };
+    using Saved = std::function<void(std::int64_t id, const Outcome& outcome)>;
+    using Removed = std::function<void(int removed, const Outcome& outcome)>;
+    using SetAside = std::function<void(const Outcome& outcome)>;
 
     explicit HistoryWriter(std::string path);
-    // Finishes the writes already asked for, then ends its thread.
+    // Finishes the jobs already asked for, then ends its thread.
     ~HistoryWriter();
     HistoryWriter(const HistoryWriter&) = delete;
     HistoryWriter& operator=(const HistoryWriter&) = delete;
 
+    // A file found damaged is moved aside and the run stored again, once, in a fresh file.
     void save(StoredRun run, Saved saved);
+    // A file found damaged is moved aside; the runs went with it.
     void remove(std::vector<std::int64_t> ids, Removed removed);
+    // Moves the file found damaged elsewhere (a read on another thread) aside, unless it has been
+    // already: the path no longer names `damaged`.
+    void setDamagedFileAside(FileIdentity damaged, SetAside setAside);
 
 private:
-    // Runs on the writer's thread with the store, or with null and why it could not be opened.
-    using Job = std::function<void(HistoryStore* store, const std::string& openError)>;
+    // Runs on the writer's thread with the store, or with null and why it could not be opened;
+    // `opened` also tells where opening moved a damaged file.
+    using Job = std::function<void(HistoryStore* store, Outcome opened)>;
     void post(Job job);
     void run();
 

@@ -69,26 +69,35 @@ UPDATE run SET unseen_items = 48 * (SELECT count(*) FROM problem WHERE problem.r
 
 }  // namespace
 
-void CheckSchemaVersion(std::int64_t version)
+Layout ReadLayout(sql::Connection& connection)
 {
-    if (version < 0 || version > SchemaVersion)
-        throw HistoryError("历史记录文件的格式版本是 " + std::to_string(version) + "，本程序只能读到版本 " +
-                           std::to_string(SchemaVersion) + "，请使用更新版本的程序");
+    sql::Statement statement(connection.get(), "SELECT (SELECT user_version FROM pragma_user_version), "
+                                               "(SELECT count(*) FROM sqlite_schema)");
+    sql::Query query(statement);
+    query.step();
+    return {query.integer(0), query.integer(1)};
 }
 
-void Migrate(sql::Connection& connection, int target)
+void CheckLayout(const Layout& layout, const std::string& path)
 {
-    for (;;) {
-        sql::Transaction transaction(connection, sql::Transaction::Kind::Write);
-        // Read under the write lock: another process may have taken the file up meanwhile.
-        const std::int64_t version = connection.pragmaInteger("PRAGMA user_version");
-        CheckSchemaVersion(version);
-        if (version >= target)
-            return;
+    if (layout.version < 0 || layout.version > SchemaVersion)
+        throw HistoryError("历史记录文件的格式版本是 " + std::to_string(layout.version) + "，本程序只能读到版本 " +
+                           std::to_string(SchemaVersion) + "，请使用更新版本的程序");
+    if (layout.version == 0 && layout.objects > 0)
+        throw HistoryError(path + " 是其他程序的数据库，不是探测历史记录，本程序不会改动它");
+}
+
+void Migrate(sql::Connection& connection, const std::string& path, int target)
+{
+    sql::Transaction transaction(connection, sql::Transaction::Kind::Write);
+    const Layout layout = ReadLayout(connection);
+    CheckLayout(layout, path);
+    if (layout.version >= target)
+        return;
+    for (std::int64_t version = layout.version; version < target; ++version)
         connection.exec(Steps[static_cast<std::size_t>(version)]);
-        connection.exec(("PRAGMA user_version = " + std::to_string(version + 1)).c_str());
-        transaction.commit();
-    }
+    connection.exec(("PRAGMA user_version = " + std::to_string(target)).c_str());
+    transaction.commit();
 }
 
 }  // namespace tamsel::history

@@ -3,9 +3,6 @@
 namespace tamsel::history::sql {
 namespace {
 
-// Long enough for another window or the command line to finish a save of the biggest run.
-constexpr int BusyTimeoutMs = 5000;
-
 const char* meaning(int code)
 {
     switch (code) {
@@ -37,16 +34,37 @@ const char* meaning(int code)
     throw Error(std::string(meaning(primary)) + "（" + sqlite3_errmsg(db) + "）", primary);
 }
 
-sqlite3* open(const std::string& path)
+// The path as a "file:" URI that tells SQLite the file does not change; every byte that URI
+// syntax could take for its own is escaped.
+std::string immutableUri(const std::string& path)
+{
+    std::string uri = path.starts_with('/') ? "file://" : "file:";
+    for (const char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+                           c == '-' || c == '.' || c == '_' || c == '~';
+        if (plain) {
+            uri += c;
+        } else {
+            constexpr char Hex[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(c);
+            uri += {'%', Hex[byte >> 4], Hex[byte & 0xf]};
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+sqlite3* open(const std::string& path, Connection::Access access)
 {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc = access == Connection::Access::Immutable
+                       ? sqlite3_open_v2(immutableUri(path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
+                       : sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = std::string(meaning(rc)) + "（" + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + "）";
         sqlite3_close_v2(db);
         throw Error(message, rc);
     }
-    sqlite3_busy_timeout(db, BusyTimeoutMs);
+    sqlite3_busy_timeout(db, static_cast<int>(BusyLimit.count()));
     return db;
 }
 
@@ -124,8 +142,8 @@ std::string Query::bytes(int column) const
     return std::string(static_cast<const char*>(data), static_cast<std::size_t>(size));
 }
 
-Connection::Connection(const std::string& path)
-    : db_(open(path)),
+Connection::Connection(const std::string& path, Access access)
+    : db_(open(path, access)),
       begin_(db_.get(), "BEGIN"),
       beginImmediate_(db_.get(), "BEGIN IMMEDIATE"),
       commit_(db_.get(), "COMMIT"),

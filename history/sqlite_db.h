@@ -7,18 +7,48 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace tamsel::history::sql {
+
+// Long enough for another window or the command line to finish a save of the biggest run.
+inline constexpr std::chrono::milliseconds BusyLimit{5000};
 
 class Error : public HistoryError {
 public:
     // `code`: SQLite's primary result code.
-    Error(const std::string& what, int code) : HistoryError(what, code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {}
+    Error(const std::string& what, int code)
+        : HistoryError(what, code == SQLITE_CORRUPT || code == SQLITE_NOTADB), code_(code)
+    {
+    }
+    // Another connection held a lock that was not given up in time.
+    bool busy() const { return code_ == SQLITE_BUSY; }
+
+private:
+    int code_;
 };
+
+// Runs `work` again while it fails as busy, up to BusyLimit. For what SQLite's busy handler
+// does not wait on: switching the journal mode gives up at once while another connection reads.
+template <typename Work>
+auto RetryWhileBusy(Work&& work) -> decltype(work())
+{
+    const auto giveUp = std::chrono::steady_clock::now() + BusyLimit;
+    for (;;) {
+        try {
+            return work();
+        } catch (const Error& error) {
+            if (!error.busy() || std::chrono::steady_clock::now() >= giveUp)
+                throw;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
 
 class Statement {
 public:
@@ -57,10 +87,18 @@ private:
 
 class Connection {
 public:
-    // Opens the file for reading and writing, creating it when missing.
-    explicit Connection(const std::string& path);
+    enum class Access {
+        // For reading and writing, created when missing; only for reading when the file cannot
+        // be written.
+        ReadWrite,
+        // Only for reading, and nothing else may change the file meanwhile: SQLite then needs
+        // neither a -shm nor locks.
+        Immutable,
+    };
+    explicit Connection(const std::string& path, Access access = Access::ReadWrite);
 
     sqlite3* get() const { return db_.get(); }
+    bool readOnly() const { return sqlite3_db_readonly(db_.get(), "main") == 1; }
     // For the one-off statements of opening: pragmas and schema steps.
     void exec(const char* sql);
     std::int64_t pragmaInteger(const char* sql);

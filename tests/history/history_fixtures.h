@@ -3,6 +3,7 @@
 // What the history's tests share: a folder of their own, a hand-built run with odd bytes, and
 // comparisons that name the field that differs.
 
+#include "history_store.h"
 #include "stored_run.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,15 @@ inline StoredRun SampleRun(std::string sellerId = "\xd0\xa1\xc3\xc0\0\"'\x81"s,
         run.salesOrder.push_back({std::to_string(20011000000 + items - i), odd + "|", "", 0});
     }
     return run;
+}
+
+// The ids the store lists, newest first.
+inline std::vector<std::int64_t> listedIds(HistoryStore& store)
+{
+    std::vector<std::int64_t> ids;
+    for (const RunSummary& run : store.list())
+        ids.push_back(run.id);
+    return ids;
 }
 
 inline auto fields(const TItemInfo& i)

@@ -149,7 +149,7 @@ TEST_F(HistoryStoreTest, TakesAFileOfEveryEarlierVersionUp)
     for (int version = 1; version <= SchemaVersion; ++version) {
         versions.push_back([version](const std::string& path) {
             sql::Connection connection(path);
-            Migrate(connection, version);
+            Migrate(connection, path, version);
         });
     }
     for (std::size_t i = 0; i < versions.size(); ++i) {

@@ -1,12 +1,14 @@
 #include "history_fixtures.h"
 #include "history_store.h"
 #include "history_writer.h"
+#include "sqlite_db.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <tuple>
 
 using namespace tamsel;
 using namespace tamsel::history;
@@ -14,6 +16,7 @@ using namespace tamsel::history::test;
 
 namespace {
 
+using Outcome = HistoryWriter::Outcome;
 using Reports = std::vector<std::pair<std::int64_t, std::string>>;  // written on the writer's thread, read after its join
 
 TEST(HistoryWriter, WritesInOrderAndFinishesQueuedWritesWhenDestroyed)
@@ -26,7 +29,7 @@ TEST(HistoryWriter, WritesInOrderAndFinishesQueuedWritesWhenDestroyed)
         HistoryWriter writer(path);
         for (int i = 0; i < Runs; ++i)
             writer.save(SampleRun(std::to_string(i), RunOutcome::Complete, 200),
-                        [&saved](std::int64_t id, const std::string& error, bool) { saved.emplace_back(id, error); });
+                        [&saved](std::int64_t id, const Outcome& outcome) { saved.emplace_back(id, outcome.error); });
     }
     ASSERT_EQ(saved.size(), static_cast<std::size_t>(Runs));
     HistoryStore store(path);
@@ -40,7 +43,7 @@ TEST(HistoryWriter, WritesInOrderAndFinishesQueuedWritesWhenDestroyed)
     {
         HistoryWriter writer(path);
         writer.remove({saved[0].first, saved[1].first, 9999},
-                      [&removed](int count, const std::string& error, bool) { removed.emplace_back(count, error); });
+                      [&removed](int count, const Outcome& outcome) { removed.emplace_back(count, outcome.error); });
         writer.save(SampleRun(), {});  // nobody to tell
     }
     EXPECT_EQ(removed, (Reports{{2, ""}}));
@@ -54,8 +57,10 @@ TEST(HistoryWriter, EveryJobTellsWhyTheStoreCouldNotBeOpened)
     Reports reports;
     {
         HistoryWriter writer(dir.file("file/history.sqlite3"));
-        writer.save(SampleRun(), [&reports](std::int64_t id, const std::string& error, bool) { reports.emplace_back(id, error); });
-        writer.remove({1}, [&reports](int count, const std::string& error, bool) { reports.emplace_back(count, error); });
+        writer.save(SampleRun(),
+                    [&reports](std::int64_t id, const Outcome& outcome) { reports.emplace_back(id, outcome.error); });
+        writer.remove({1},
+                      [&reports](int count, const Outcome& outcome) { reports.emplace_back(count, outcome.error); });
     }
     ASSERT_EQ(reports.size(), 2u);
     for (const auto& [value, error] : reports) {
@@ -71,15 +76,59 @@ TEST(HistoryWriter, AStoreThatCouldNotBeOpenedIsTriedAgainForTheNextJob)
     std::promise<std::string> first;
     std::promise<std::string> second;
     HistoryWriter writer(dir.file("folder/history.sqlite3"));
-    writer.save(SampleRun(), [&first](std::int64_t, const std::string& error, bool) { first.set_value(error); });
+    writer.save(SampleRun(), [&first](std::int64_t, const Outcome& outcome) { first.set_value(outcome.error); });
     auto firstError = first.get_future();
     ASSERT_EQ(firstError.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     EXPECT_NE(firstError.get(), "");
     std::filesystem::remove(dir.file("folder"));
-    writer.save(SampleRun(), [&second](std::int64_t, const std::string& error, bool) { second.set_value(error); });
+    writer.save(SampleRun(), [&second](std::int64_t, const Outcome& outcome) { second.set_value(outcome.error); });
     auto secondError = second.get_future();
     ASSERT_EQ(secondError.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     EXPECT_EQ(secondError.get(), "");
+}
+
+// Overwrites the root page of `table`; the header and the schema stay sound, so the file opens.
+void damageTable(const std::string& path, const std::string& table)
+{
+    std::int64_t root = 0;
+    std::int64_t pageSize = 0;
+    {
+        sql::Connection connection(path);
+        root = connection.pragmaInteger(("SELECT rootpage FROM sqlite_schema WHERE name = '" + table + "'").c_str());
+        pageSize = connection.pragmaInteger("PRAGMA page_size");
+    }
+    std::string bytes = readBytes(path);
+    std::fill_n(bytes.begin() + (root - 1) * pageSize, pageSize, '\x5a');
+    writeBytes(path, bytes);
+}
+
+TEST(HistoryWriter, ASaveThatFindsTheFileDamagedSetsItAsideOnceAndStoresTheRunAfresh)
+{
+    TempDir dir;
+    const std::string path = dir.file("history.sqlite3");
+    HistoryStore(path).save(SampleRun());
+    damageTable(path, "pass");
+    const std::string damagedBytes = readBytes(path);
+    const FileIdentity damaged = *IdentityAt(path);
+    std::vector<std::tuple<std::int64_t, std::string, std::string>> reports;  // id, error, moved aside
+    {
+        HistoryWriter writer(path);
+        writer.save(SampleRun("afresh"), [&reports](std::int64_t id, const Outcome& outcome) {
+            reports.emplace_back(id, outcome.error, outcome.movedAside);
+        });
+        // Damage found by a read elsewhere too: the file is set aside already, the fresh one stays.
+        writer.setDamagedFileAside(damaged, [&reports](const Outcome& outcome) {
+            reports.emplace_back(0, outcome.error, outcome.movedAside);
+        });
+    }
+    ASSERT_EQ(reports.size(), 2u);
+    const auto& [id, error, aside] = reports[0];
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(readBytes(aside) == damagedBytes) << aside;
+    EXPECT_EQ(reports[1], std::tuple(std::int64_t{0}, ""s, ""s));
+    HistoryStore store(path);
+    EXPECT_EQ(store.list().size(), 1u);
+    EXPECT_EQ(store.load(id)->report.sellerId, "afresh");
 }
 
 }  // namespace

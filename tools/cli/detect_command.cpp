@@ -5,6 +5,7 @@
 #include "grid_print.h"
 #include "headless_host.h"
 #include "history_store.h"
+#include "save_run.h"
 #include "run_texts.h"
 
 #include <unistd.h>
@@ -56,22 +57,13 @@ int exitStatus(RunOutcome outcome)
 // aside, as `notes` tells, and the run stored in a fresh one.
 std::int64_t saveRun(const std::string& path, const history::StoredRun& run, std::vector<std::string>& notes)
 {
-    std::string aside;
-    try {
-        history::HistoryStore store(path);
-        aside = store.movedAside();
-        const std::int64_t id = store.save(run);
+    history::HistoryStore store(path);
+    const std::string openedAside = store.movedAside();
+    const history::SavedRun saved = history::SaveRun(store, run);
+    for (const std::string& aside : {openedAside, saved.movedAside})
         if (!aside.empty())
             notes.push_back("history: the damaged file was kept as " + aside);
-        return id;
-    } catch (const history::HistoryError& error) {
-        if (!error.damaged())
-            throw;
-    }
-    aside = history::HistoryStore::moveDamagedFileAside(path);
-    if (!aside.empty())
-        notes.push_back("history: the damaged file was kept as " + aside);
-    return history::HistoryStore(path).save(run);
+    return saved.id;
 }
 
 }  // namespace
