@@ -125,13 +125,19 @@ private slots:
         QVERIFY(window.platform().opened[0].toString().contains(QStringLiteral("/item.htm?id=1952")));
         dialog->close();
 
-        // Deleting asks first; No keeps the run.
+        // Deleting asks first; No keeps the run. Yes for the other run then deletes that one
+        // alone: writes keep their order, so a removal No had let through would come first.
         list.selectRow(1);
         control<QPushButton>(form, "btnDeleteRuns").click();
         QCOMPARE(window.platform().questions.size(), 1);
         window.platform().answerYes = true;
+        list.selectRow(0);
         control<QPushButton>(form, "btnDeleteRuns").click();
+        QCOMPARE(window.platform().questions.size(), 2);
         QVERIFY(waitUntil([&] { return list.model()->rowCount() == 1; }, 10000));
+        const std::vector<history::RunSummary> kept = history::HistoryStore(path).list();
+        QCOMPARE(kept.size(), 1u);
+        QCOMPARE(kept[0].id, std::int64_t{1});  // the older run, which No kept
     }
 
     void thePicturesFollowTheShopAndTheItem()
@@ -266,7 +272,7 @@ private slots:
         QFETCH(bool, foundAtStart);
         QTemporaryDir folder;
         const std::string path = historyHolding(folder, HeadlessRun(1));
-        damageTable(path, table);
+        QVERIFY(tamsel::testing::DamageTable(path, table.toStdString()));
         const QByteArray damagedBytes = [&] {
             QFile damaged(QString::fromStdString(path));
             return damaged.open(QIODevice::ReadOnly) ? damaged.readAll() : QByteArray();
@@ -313,10 +319,7 @@ private slots:
     void withoutAUsableFolderTheWindowStillWorksAndSaysHistoryIsOff()
     {
         QTemporaryDir folder;
-        QFile plain(QDir(folder.path()).filePath(QStringLiteral("plain")));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
-        SimulatedWindow window({}, false, (plain.fileName() + QStringLiteral("/history.sqlite3")).toStdString());
+        SimulatedWindow window({}, false, tamsel::testing::PathBelowAFile(folder.path().toStdString()));
         TMainForm& form = window.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

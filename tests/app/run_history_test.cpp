@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <grp.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 using namespace tamsel;
@@ -85,7 +86,7 @@ private slots:
         QTemporaryDir folder;
         const std::string path = historyIn(folder);
         history::HistoryStore(path).save(history::MakeStoredRun(ARun, {}));
-        damageTable(path, "run");
+        QVERIFY(tamsel::testing::DamageTable(path, "run"));
         RunHistory history(path, nullptr);
         QStringList setAside;
         connect(&history, &RunHistory::damagedFileSetAside, [&](const QString& aside) { setAside << aside; });

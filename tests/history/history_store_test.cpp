@@ -1,3 +1,4 @@
+#include "history_damage.h"
 #include "history_fixtures.h"
 #include "history_store.h"
 #include "schema.h"
@@ -250,10 +251,8 @@ TEST_F(HistoryStoreTest, DamageFoundLaterIsAnErrorNotACrash)
         EXPECT_EQ(failsDamaged([&] { store.load(id); }), false);
         EXPECT_TRUE(store.load(other));
     }
-    // Every page but the first, which holds the header and the schema.
-    std::string bytes = readBytes(path_);
-    std::fill(bytes.begin() + 4096, bytes.end(), '\x5a');
-    writeBytes(path_, bytes);
+    ASSERT_TRUE(tamsel::testing::DamageTable(path_, "run"));
+    ASSERT_TRUE(tamsel::testing::DamageTable(path_, "pass"));
     HistoryStore damaged(path_);
     EXPECT_EQ(failsDamaged([&] { damaged.list(); }), true);
     EXPECT_EQ(failsDamaged([&] { damaged.load(other); }), true);
@@ -263,9 +262,7 @@ TEST_F(HistoryStoreTest, DamageFoundLaterIsAnErrorNotACrash)
 TEST_F(HistoryStoreTest, CreatesItsFolderOrSaysWhyNot)
 {
     EXPECT_TRUE(HistoryStore(dir_.file("a/b/history.sqlite3")).list().empty());
-    // No folder can be made below a regular file, whatever the user's rights.
-    writeBytes(dir_.file("file"), "");
-    EXPECT_THROW(HistoryStore(dir_.file("file/history.sqlite3")), HistoryError);
+    EXPECT_THROW(HistoryStore(tamsel::testing::PathBelowAFile(dir_.file(""))), HistoryError);
 }
 
 TEST(DefaultHistoryPath, FollowsTheEnvironment)

@@ -1,3 +1,4 @@
+#include "history_damage.h"
 #include "history_fixtures.h"
 #include "history_store.h"
 #include "history_writer.h"
@@ -53,10 +54,9 @@ TEST(HistoryWriter, WritesInOrderAndFinishesQueuedWritesWhenDestroyed)
 TEST(HistoryWriter, EveryJobTellsWhyTheStoreCouldNotBeOpened)
 {
     TempDir dir;
-    writeBytes(dir.file("file"), "");
     Reports reports;
     {
-        HistoryWriter writer(dir.file("file/history.sqlite3"));
+        HistoryWriter writer(tamsel::testing::PathBelowAFile(dir.file("")));
         writer.save(SampleRun(),
                     [&reports](std::int64_t id, const Outcome& outcome) { reports.emplace_back(id, outcome.error); });
         writer.remove({1},
@@ -87,27 +87,12 @@ TEST(HistoryWriter, AStoreThatCouldNotBeOpenedIsTriedAgainForTheNextJob)
     EXPECT_EQ(secondError.get(), "");
 }
 
-// Overwrites the root page of `table`; the header and the schema stay sound, so the file opens.
-void damageTable(const std::string& path, const std::string& table)
-{
-    std::int64_t root = 0;
-    std::int64_t pageSize = 0;
-    {
-        sql::Connection connection(path);
-        root = connection.pragmaInteger(("SELECT rootpage FROM sqlite_schema WHERE name = '" + table + "'").c_str());
-        pageSize = connection.pragmaInteger("PRAGMA page_size");
-    }
-    std::string bytes = readBytes(path);
-    std::fill_n(bytes.begin() + (root - 1) * pageSize, pageSize, '\x5a');
-    writeBytes(path, bytes);
-}
-
 TEST(HistoryWriter, ASaveThatFindsTheFileDamagedSetsItAsideOnceAndStoresTheRunAfresh)
 {
     TempDir dir;
     const std::string path = dir.file("history.sqlite3");
     HistoryStore(path).save(SampleRun());
-    damageTable(path, "pass");
+    ASSERT_TRUE(tamsel::testing::DamageTable(path, "pass"));
     const std::string damagedBytes = readBytes(path);
     const FileIdentity damaged = *IdentityAt(path);
     std::vector<std::tuple<std::int64_t, std::string, std::string>> reports;  // id, error, moved aside

@@ -4,6 +4,7 @@
 #include "closed_port.h"
 #include "market_simulator.h"
 #include "file_size_limit.h"
+#include "history_damage.h"
 #include "process_runner.h"
 #include "sqlite_db.h"
 
@@ -170,12 +171,10 @@ TEST_F(CliHistoryTest, SavedRunsAreListedShownComparedAndExported)
 TEST_F(CliHistoryTest, AFileFoundDamagedWhenSavingIsKeptAsideAndTheRunSavedAfresh)
 {
     detectAndSave(1);
-    // Every page but the first, which holds the header and the schema: opening finds nothing.
+    // Opening finds nothing; the save does.
     const fs::path path = folder_ / "history.sqlite3";
-    std::string bytes = slurp(path);
-    ASSERT_GT(bytes.size(), 4096u);
-    std::fill(bytes.begin() + 4096, bytes.end(), '\x5a');
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    ASSERT_TRUE(tamsel::testing::DamageTable(path, "pass"));
+    const std::string bytes = slurp(path);
 
     const std::string notes = detectAndSave(1, true);
     EXPECT_NE(notes.find("history: the damaged file was kept as " + path.string() + ".damaged-"), std::string::npos)
@@ -227,8 +226,7 @@ TEST_F(CliHistoryTest, ComparisonsThatCannotBeMadeExitWithOne)
 
 TEST_F(CliHistoryTest, AFailedSaveExitsWithOneWhateverTheRun)
 {
-    std::ofstream(folder_ / "plain-file") << "x";
-    ::setenv("TAMSEL_HISTORY", (folder_ / "plain-file" / "history.sqlite3").c_str(), 1);
+    ::setenv("TAMSEL_HISTORY", tamsel::testing::PathBelowAFile(folder_).c_str(), 1);
     tamsel::sim::MarketSimulator simulator;
     const auto run = cli({"detect", "--save", "--search-host", "127.0.0.1:" + std::to_string(simulator.start()),
                           "fault-500"});
@@ -247,8 +245,7 @@ TEST_F(CliHistoryTest, UnknownRunsAndUnusableFilesExitWithOne)
     EXPECT_EQ(cli({"history", "export", "1"}).exitCode, 1);
 
     // A history whose folder is a file cannot be used, not even by root.
-    std::ofstream(folder_ / "plain-file") << "x";
-    ::setenv("TAMSEL_HISTORY", (folder_ / "plain-file" / "history.sqlite3").c_str(), 1);
+    ::setenv("TAMSEL_HISTORY", tamsel::testing::PathBelowAFile(folder_).c_str(), 1);
     const auto unusable = cli({"history"});
     EXPECT_EQ(unusable.exitCode, 1);
     EXPECT_EQ(unusable.err.rfind("error: ", 0), 0u) << unusable.err;
