@@ -2,6 +2,7 @@
 
 #include "history_file.h"
 #include "record_codec.h"
+#include "run_demotions.h"
 #include "schema.h"
 #include "sqlite_db.h"
 
@@ -188,6 +189,13 @@ struct HistoryStore::Db {
                               "SELECT pass, pages_asked, listing_pages, items_handed_over, cut, records FROM pass "
                               "WHERE run_id = ?"};
     sql::Statement deleteRun{db(), "DELETE FROM run WHERE id = ?"};
+    sql::Statement insertDemotion{db(), "INSERT OR IGNORE INTO demotion (run_id, item_id) VALUES (?, ?)"};
+    sql::Statement sellerDemotions{db(),
+                                   "SELECT run.id, run.started, run.outcome, demotion.item_id FROM run "
+                                   "LEFT JOIN demotion ON demotion.run_id = run.id WHERE run.seller_id = ? ORDER BY run.id"};
+    sql::Statement listWatched{db(), "SELECT seller_id FROM watch ORDER BY added, seller_id"};
+    sql::Statement insertWatched{db(), "INSERT OR IGNORE INTO watch (seller_id, added) VALUES (?, ?)"};
+    sql::Statement deleteWatched{db(), "DELETE FROM watch WHERE seller_id = ?"};
 };
 
 HistoryStore::HistoryStore(const std::string& path) : path_(path)
@@ -314,6 +322,9 @@ std::int64_t HistoryStore::save(const StoredRun& run)
             .bind(14, report.unseenItems)
             .step();
         const std::int64_t id = sqlite3_last_insert_rowid(db_->db());
+        if (report.outcome == RunOutcome::Complete)
+            for (const std::string& itemId : DemotedItemIds(run.defaultOrder, run.salesOrder))
+                sql::Query(db_->insertDemotion).bind(1, id).bind(2, itemId).step();
         std::int64_t seq = 0;
         for (const RequestProblem& problem : report.problems) {
             sql::Query(db_->insertProblem)
@@ -445,6 +456,74 @@ int HistoryStore::remove(const std::vector<std::int64_t>& ids)
         int removed = 0;
         for (const std::int64_t id : ids) {
             sql::Query(db_->deleteRun).bind(1, id).step();
+            removed += sqlite3_changes(db_->db());
+        }
+        transaction.commit();
+        return removed;
+    });
+}
+
+std::vector<RunDemotions> HistoryStore::demotions(const std::string& sellerId)
+{
+    return use("无法读取历史记录", [&] {
+        std::vector<RunDemotions> runs;
+        sql::Query query(db_->sellerDemotions);
+        query.bind(1, sellerId);
+        while (query.step()) {
+            if (runs.empty() || runs.back().runId != query.integer(0)) {
+                RunDemotions run;
+                run.runId = query.integer(0);
+                run.started = timeAt(query.integer(1));
+                const std::int64_t outcome = query.integer(2);
+                // A code this program does not know is no complete run.
+                run.outcome = outcome >= 0 && outcome < static_cast<std::int64_t>(Outcomes.size())
+                                  ? Outcomes[static_cast<std::size_t>(outcome)]
+                                  : RunOutcome::Failed;
+                runs.push_back(std::move(run));
+            }
+            if (!query.isNull(3))  // a run without demotions has one row, with none
+                runs.back().demoted.insert(query.bytes(3));
+        }
+        return runs;
+    });
+}
+
+std::vector<std::string> HistoryStore::watched()
+{
+    return use("无法读取监控列表", [&] {
+        std::vector<std::string> sellers;
+        sql::Query query(db_->listWatched);
+        while (query.step())
+            sellers.push_back(query.bytes(0));
+        return sellers;
+    });
+}
+
+int HistoryStore::watch(const std::vector<std::string>& sellerIds)
+{
+    return use("无法保存监控列表", [&] {
+        refuseReadOnly();
+        sql::Transaction transaction(*db_->connection, Kind::Write);
+        int added = 0;
+        // Added together, one nanosecond apart: the list keeps the order they were given in.
+        const std::int64_t now = nanoseconds(Clock::now());
+        for (std::size_t i = 0; i < sellerIds.size(); ++i) {
+            sql::Query(db_->insertWatched).bind(1, sellerIds[i]).bind(2, now + static_cast<std::int64_t>(i)).step();
+            added += sqlite3_changes(db_->db());
+        }
+        transaction.commit();
+        return added;
+    });
+}
+
+int HistoryStore::unwatch(const std::vector<std::string>& sellerIds)
+{
+    return use("无法保存监控列表", [&] {
+        refuseReadOnly();
+        sql::Transaction transaction(*db_->connection, Kind::Write);
+        int removed = 0;
+        for (const std::string& sellerId : sellerIds) {
+            sql::Query(db_->deleteWatched).bind(1, sellerId).step();
             removed += sqlite3_changes(db_->db());
         }
         transaction.commit();

@@ -2,6 +2,7 @@
 
 #include "history_file.h"
 #include "history_lock.h"
+#include "demotion_streaks.h"
 #include "run_report.h"
 #include "stored_run.h"
 
@@ -76,6 +77,16 @@ public:
     std::optional<RunSummary> previousComplete(std::int64_t id);
     // Deletes the runs in one transaction; returns how many there were.
     int remove(const std::vector<std::int64_t>& ids);
+    // Every run of the seller with what it found demoted (complete runs only; the others none),
+    // for the streaks of demotion_streaks.h.
+    std::vector<RunDemotions> demotions(const std::string& sellerId);
+
+    // The watch list: sellers (GBK) run in turn, in the order they were added.
+    std::vector<std::string> watched();
+    // Adds the sellers not on it yet; returns how many were added.
+    int watch(const std::vector<std::string>& sellerIds);
+    // Returns how many of the sellers were on it.
+    int unwatch(const std::vector<std::string>& sellerIds);
 
     // Moves a file found damaged after it was opened aside, as opening does, and returns where
     // to; empty when there is no file. Stores that still have it open go on in a fresh file.

@@ -8,7 +8,7 @@
 namespace tamsel::history {
 
 // The newest layout of the history file, kept in PRAGMA user_version; 0 is an empty file.
-inline constexpr int SchemaVersion = 2;
+inline constexpr int SchemaVersion = 3;
 
 // What the file at `path` holds, read in one snapshot: a version and a count of tables read
 // apart could come from before and after another process made the file.

@@ -128,6 +128,11 @@ std::int64_t Query::integer(int column) const
     return sqlite3_column_int64(statement_, column);
 }
 
+bool Query::isNull(int column) const
+{
+    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
 std::string Query::bytes(int column) const
 {
     const void* data = sqlite3_column_blob(statement_, column);

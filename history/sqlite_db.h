@@ -80,6 +80,7 @@ public:
 
     std::int64_t integer(int column) const;
     std::string bytes(int column) const;
+    bool isNull(int column) const;
 
 private:
     sqlite3_stmt* statement_;

@@ -86,6 +86,16 @@ TEST(HistoryMigration, AFirstVersionFileComesUpAndInventsNoChange)
     EXPECT_EQ(comparison.newlyDemotedOutright.size(), 0u);
     EXPECT_EQ(comparison.unchecked.size(), 53u);
 
+    // The complete run's demotions, read from its records once, as the streaks need them: five
+    // items missing from the sales order and three top sellers ranked below their sales.
+    const std::vector<RunDemotions> demotions = store.demotions("demo-shop");
+    ASSERT_EQ(demotions.size(), 2u);
+    EXPECT_EQ(demotions[0].runId, 1);
+    EXPECT_EQ(demotions[0].demoted, (std::set<std::string>{"17459802934", "17459804930", "17459805400", "17459808569",
+                                                            "17459841984", "17459879913", "17459904493", "17459929444"}));
+    EXPECT_EQ(std::tuple(demotions[1].runId, demotions[1].outcome, demotions[1].demoted.size()),
+              std::tuple(std::int64_t{4}, RunOutcome::Incomplete, std::size_t{0}));
+
     const std::vector<ShopHistoryPoint> points = ShopHistory(runs, "demo-shop");
     ASSERT_EQ(points.size(), 2u);
     EXPECT_EQ(std::tuple(points[0].runId, points[0].complete, points[0].demotedOutright), std::tuple(1, true, 5));

@@ -1,6 +1,7 @@
 #include "history_damage.h"
 #include "history_fixtures.h"
 #include "history_store.h"
+#include "run_demotions.h"
 #include "schema.h"
 
 #include <gtest/gtest.h>
@@ -290,3 +291,42 @@ TEST(DefaultHistoryPath, FollowsTheEnvironment)
 }
 
 }  // namespace
+
+TEST_F(HistoryStoreTest, TheWatchListKeepsItsOrderAndEachSellerOnce)
+{
+    HistoryStore store(path_);
+    const std::string chinese = "\xd0\xa1\xc3\xc0\xb5\xc4\xb5\xea";  // 小美的店 in GBK
+    struct Step {
+        const char* what;
+        std::function<int()> change;
+        int changed;
+        std::vector<std::string> listed;
+    };
+    const Step steps[] = {
+        {"added in the order given", [&] { return store.watch({"b", chinese, "a"}); }, 3, {"b", chinese, "a"}},
+        {"a seller already on it", [&] { return store.watch({"a", "c"}); }, 1, {"b", chinese, "a", "c"}},
+        {"removed, one not on it", [&] { return store.unwatch({chinese, "zz"}); }, 1, {"b", "a", "c"}},
+        {"added again goes last", [&] { return store.watch({chinese}); }, 1, {"b", "a", "c", chinese}},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(step.change(), step.changed) << step.what;
+        EXPECT_EQ(HistoryStore(path_).watched(), step.listed) << step.what;
+    }
+}
+
+TEST_F(HistoryStoreTest, OnlyCompleteRunsKeepTheirDemotions)
+{
+    // SampleRun's items: ids 20011000000 + i, in the sales order under other ids but the last.
+    const std::int64_t complete = save("A", RunOutcome::Complete);
+    const std::int64_t incomplete = save("A", RunOutcome::Incomplete);
+    save("B", RunOutcome::Complete);
+    const std::vector<RunDemotions> runs = HistoryStore(path_).demotions("A");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(std::tuple(runs[0].runId, runs[0].outcome), std::tuple(complete, RunOutcome::Complete));
+    EXPECT_EQ(runs[0].demoted, DemotedItemIds(SampleRun().defaultOrder, SampleRun().salesOrder));
+    EXPECT_FALSE(runs[0].demoted.empty());
+    EXPECT_EQ(std::tuple(runs[1].runId, runs[1].demoted.size()), std::tuple(incomplete, std::size_t{0}));
+    // Deleted with its run.
+    HistoryStore(path_).remove({complete});
+    EXPECT_EQ(queryInteger(path_, "SELECT count(*) FROM demotion WHERE run_id = " + std::to_string(complete)), 0);
+}
