@@ -12,6 +12,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tamsel::app {
 namespace {
 
@@ -36,7 +38,8 @@ QString ranks(const ItemStanding& before, const ItemStanding& after, int32_t Ite
 }  // namespace
 
 ComparisonDialog::ComparisonDialog(const RunComparison& comparison, const RunReport& earlier, const RunReport& later,
-                                   std::string itemHost, Platform& platform, QWidget* parent)
+                                   const std::map<std::string, QString>& since, std::string itemHost, Platform& platform,
+                                   QWidget* parent)
     : QDialog(parent), tree_(new QTreeWidget(this)), itemHost_(std::move(itemHost)), platform_(platform)
 {
     setObjectName(QStringLiteral("comparisonDialog"));
@@ -54,14 +57,18 @@ ComparisonDialog::ComparisonDialog(const RunComparison& comparison, const RunRep
         heading->setText(heading->text() + QStringLiteral("\n%1探测不完整：它未取得的页上的宝贝列在“未能检查”中，不算作变化。").arg(which));
     }
     tree_->setObjectName(QStringLiteral("comparisonTree"));
-    tree_->setColumnCount(4);
+    tree_->setColumnCount(5);
     tree_->setHeaderLabels({QStringLiteral("宝贝"), QStringLiteral("成交量"), QStringLiteral("实际排名"),
-                            QStringLiteral("理论排名")});
+                            QStringLiteral("理论排名"), QStringLiteral("降权起始")});
     tree_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     tree_->header()->setStretchLastSection(false);
 
-    for (const ComparisonSection& section : ComparisonSections(comparison))
-        addSection(QString::fromUtf8(section.title), *section.changes);
+    const std::vector<const std::vector<ItemChange>*> demoted = {
+        &comparison.newlyDemotedOutright, &comparison.newlyJudgedDemoted, &comparison.stillDemoted};
+    for (const ComparisonSection& section : ComparisonSections(comparison)) {
+        const bool tellsSince = std::find(demoted.begin(), demoted.end(), section.changes) != demoted.end();
+        addSection(QString::fromUtf8(section.title), *section.changes, tellsSince ? &since : nullptr);
+    }
 
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         const QString id = item->data(0, ItemIdRole).toString();
@@ -77,7 +84,8 @@ ComparisonDialog::ComparisonDialog(const RunComparison& comparison, const RunRep
     layout->addWidget(buttons);
 }
 
-void ComparisonDialog::addSection(const QString& title, const std::vector<ItemChange>& changes)
+void ComparisonDialog::addSection(const QString& title, const std::vector<ItemChange>& changes,
+                                  const std::map<std::string, QString>* since)
 {
     auto* section = new QTreeWidgetItem(tree_, {QStringLiteral("%1（%2）").arg(title).arg(changes.size())});
     section->setFirstColumnSpanned(true);
@@ -87,6 +95,10 @@ void ComparisonDialog::addSection(const QString& title, const std::vector<ItemCh
                                                    ranks(change.before, change.after, &ItemStanding::actualRank),
                                                    ranks(change.before, change.after, &ItemStanding::theoreticalRank)});
         item->setData(0, ItemIdRole, displayText(change.itemId));
+        if (since != nullptr) {
+            const auto found = since->find(change.itemId);
+            item->setText(4, found != since->end() ? found->second : QStringLiteral("—"));
+        }
         item->setToolTip(0, displayText(change.itemId));
     }
     section->setExpanded(!changes.empty());

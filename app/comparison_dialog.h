@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <map>
 #include <string>
 
 class QTreeWidget;
@@ -19,11 +20,14 @@ class ComparisonDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // `since`: for items demoted in the later run, since when (by item id, GBK), shown beside
+    // the newly and still demoted ones.
     ComparisonDialog(const RunComparison& comparison, const RunReport& earlier, const RunReport& later,
-                     std::string itemHost, Platform& platform, QWidget* parent);
+                     const std::map<std::string, QString>& since, std::string itemHost, Platform& platform,
+                     QWidget* parent);
 
 private:
-    void addSection(const QString& title, const std::vector<ItemChange>& changes);
+    void addSection(const QString& title, const std::vector<ItemChange>& changes, const std::map<std::string, QString>* since);
 
     QTreeWidget* tree_;
     std::string itemHost_;

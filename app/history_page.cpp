@@ -5,6 +5,7 @@
 #include "run_list_model.h"
 #include "skin.h"
 #include "table_actions.h"
+#include "watch_panel.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -29,7 +30,8 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
       compare_(new QPushButton(QStringLiteral("与上一次对比"), this)),
       delete_(new QPushButton(QStringLiteral("删除"), this)),
       state_(new QLabel(this)),
-      charts_(new HistoryCharts(platform, this))
+      charts_(new HistoryCharts(platform, this)),
+      watchPanel_(new WatchPanel(this))
 {
     setObjectName(QStringLiteral("historyPage"));
     auto* filterLabel = new QLabel(QStringLiteral("卖家ID："), this);
@@ -84,8 +86,14 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(bar);
     layout->addWidget(state_);
+    // The watch list beside the runs it makes.
+    auto* top = new QSplitter(Qt::Horizontal, this);
+    top->addWidget(list_);
+    top->addWidget(watchPanel_);
+    top->setStretchFactor(0, 3);
+    top->setStretchFactor(1, 1);
     auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(list_);
+    split->addWidget(top);
     split->addWidget(charts_);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 3);

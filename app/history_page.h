@@ -17,6 +17,7 @@ namespace tamsel::app {
 class HistoryCharts;
 class Platform;
 class RunListModel;
+class WatchPanel;
 
 // The 探测历史 tab: the stored runs, newest first, with a filter by seller id. It only shows
 // and asks; the window opens, compares and deletes.
@@ -33,6 +34,7 @@ public:
     // Opening replaces the grids, which a run in progress owns.
     void setOpeningAllowed(bool allowed);
     HistoryCharts& charts() const { return *charts_; }
+    WatchPanel& watchPanel() const { return *watchPanel_; }
 
 signals:
     void openRequested(std::int64_t id);
@@ -55,6 +57,7 @@ private:
     QPushButton* delete_;
     QLabel* state_;
     HistoryCharts* charts_;
+    WatchPanel* watchPanel_;
     bool openingAllowed_ = true;
     std::vector<history::RunSummary> runs_;  // every stored run; the model shows the filtered ones
 };

@@ -3,10 +3,14 @@
 #include "comparison_dialog.h"
 #include "history_charts.h"
 #include "history_page.h"
+#include "local_time.h"
+#include "main_form.h"
 #include "platform.h"
 #include "run_comparison.h"
 #include "run_history.h"
 #include "run_list_model.h"
+#include "watch_panel.h"
+#include "watch_runner.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -14,7 +18,7 @@
 namespace tamsel::app {
 
 HistoryTab::HistoryTab(QTabWidget& pages, const std::string& historyPath, std::string itemHost, Platform& platform,
-                       QWidget& window)
+                       TMainForm& window)
     : QObject(&window), itemHost_(std::move(itemHost)), platform_(platform), window_(window)
 {
     auto* sheet = new QWidget();
@@ -52,11 +56,42 @@ HistoryTab::HistoryTab(QTabWidget& pages, const std::string& historyPath, std::s
     if (!history_->movedAside().isEmpty())
         warnSetAside(history_->movedAside());
     refresh();
+    setupWatchList(window);
+}
+
+void HistoryTab::setupWatchList(TMainForm& window)
+{
+    WatchPanel& panel = page_->watchPanel();
+    watchRunner_ = new WatchRunner(window, *history_, this);
+    panel.setSellers(history_->watched());
+    panel.setDaily(watchRunner_->daily(), watchRunner_->dailyAt());
+    connect(history_, &RunHistory::watchListChanged, this, [this] { page_->watchPanel().setSellers(history_->watched()); });
+    connect(&panel, &WatchPanel::addRequested, this, [this](const std::vector<std::string>& ids) { history_->setWatched(ids, true); });
+    connect(&panel, &WatchPanel::removeRequested, this,
+            [this](const std::vector<std::string>& ids) { history_->setWatched(ids, false); });
+    connect(&panel, &WatchPanel::runRequested, this, [this] { watchRunner_->start(history_->watched()); });
+    connect(&panel, &WatchPanel::dailyChanged, watchRunner_, &WatchRunner::setDaily);
+    connect(watchRunner_, &WatchRunner::runningChanged, &panel, &WatchPanel::setRunning);
+    connect(watchRunner_, &WatchRunner::listFinished, this,
+            [this](int shopsRun, const std::vector<ShopNews>& news, const QString& notificationFailure) {
+                int changed = 0;
+                for (const ShopNews& shop : news)
+                    changed += shop.newlyDemoted > 0 || shop.recovered > 0;
+                QString text = QStringLiteral("监控列表探测完毕：共 %1 家，其中 %2 家有变化").arg(shopsRun).arg(changed);
+                if (!notificationFailure.isEmpty())
+                    text += QStringLiteral("（无法发送桌面通知：%1）").arg(notificationFailure);
+                emit notice(text);
+            });
 }
 
 void HistoryTab::save(const RunReport& report, const RunItems& items)
 {
     history_->save(report, items);
+}
+
+history::ShopStreaks HistoryTab::streaksUpTo(const history::StoredRun& run)
+{
+    return history_->streaksUpTo(run);
 }
 
 void HistoryTab::setOpeningAllowed(bool allowed)
@@ -140,7 +175,10 @@ void HistoryTab::compare(const std::vector<std::int64_t>& ids)
     const history::StoredRun& to = swapped ? *earlier : *later;
     const RunComparison comparison =
         CompareRuns({from.report, from.defaultOrder, from.salesOrder}, {to.report, to.defaultOrder, to.salesOrder});
-    auto* dialog = new ComparisonDialog(comparison, from.report, to.report, itemHost_, platform_, &window_);
+    std::map<std::string, QString> since;
+    for (const history::ItemStreak& streak : history_->streaksUpTo(to).demoted)
+        since.emplace(streak.itemId, QString::fromStdString(LocalTimeText(streak.since, "%Y-%m-%d")));
+    auto* dialog = new ComparisonDialog(comparison, from.report, to.report, since, itemHost_, platform_, &window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }

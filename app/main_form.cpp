@@ -7,6 +7,7 @@
 #include "history_tab.h"
 #include "info_pages.h"
 #include "link_label.h"
+#include "local_time.h"
 #include "platform.h"
 #include "rank_chart.h"
 #include "rank_picture.h"
@@ -215,6 +216,7 @@ void TMainForm::setupHistory(const std::string& historyPath)
 {
     historyTab_ = new HistoryTab(*MainPage_, historyPath, hosts_.itemHost, platform_, *this);
     connect(historyTab_, &HistoryTab::runOpened, this, &TMainForm::showStoredRun);
+    connect(historyTab_, &HistoryTab::notice, this, [this](const QString& text) { showStatus(text, false); });
 }
 
 void TMainForm::showItemHistory(int gridIndex)
@@ -237,9 +239,25 @@ void TMainForm::showStoredRun(const history::StoredRun& stored)
     for (GridModel* model : models_)
         model->publishRows();
     shownRun_ = stored.report;
+    showStreakNotes(stored);
     showStatus(QString::fromStdString(storedRunStatusText(stored.report)), IsAlarming(stored.report.outcome));
     showOutcomeTooltip(stored.report);
     MainPage_->setCurrentIndex(0);
+}
+
+void TMainForm::showStreakNotes(const history::StoredRun& run)
+{
+    // An incomplete run could not judge every item: since when a complete run saw it demoted would
+    // not be its own news.
+    std::map<std::string, QString> notes;
+    if (run.report.outcome == RunOutcome::Complete) {
+        for (const history::ItemStreak& streak : historyTab_->streaksUpTo(run).demoted)
+            notes.emplace(streak.itemId, QStringLiteral("自 %1 起降权，共 %2 天")
+                                             .arg(QString::fromStdString(LocalTimeText(streak.since, "%Y-%m-%d")))
+                                             .arg(streak.days));
+    }
+    sgData2View().setTitleNotes(notes, sgData2IdColumn);
+    sgData3View().setTitleNotes(std::move(notes), sgData3IdColumn);
 }
 
 void TMainForm::exportShownRun()
@@ -558,7 +576,8 @@ void TMainForm::runProgress(const RunProgress& progress)
 {
     // Each change repaints the window, and pages may come faster than anyone reads them: the
     // panel shows a page at once, then the latest one at most every interval.
-    progressText_ = QString::fromStdString(progressText(progress));
+    progressText_ = QString::fromStdString(watchShops_ > 0 ? watchProgressText(watchShop_, watchShops_, progress)
+                                                          : progressText(progress));
     if (progressTimer_->isActive())
         return;
     showStatus(progressText_, false);
@@ -575,8 +594,10 @@ void TMainForm::runEnded(const RunReport& report)
     shownRun_ = report;
     historyTab_->setOpeningAllowed(true);
     historyTab_->save(report, run_->items());
+    showStreakNotes(history::MakeStoredRun(report, run_->items()));
     showStatus(QString::fromStdString(statusText(report)), IsAlarming(report.outcome));
     showOutcomeTooltip(report);
+    emit runFinished(report);
 }
 
 void TMainForm::showOutcomeTooltip(const RunReport& report)
@@ -629,6 +650,22 @@ void TMainForm::btnSearchClick()
 void TMainForm::stopRun()
 {
     run_->stop();
+    emit stopRequested();
+}
+
+bool TMainForm::startRunFor(const QString& sellerId)
+{
+    if (!btnSearch_->isEnabled())
+        return false;
+    txtID_->setText(sellerId);
+    btnSearch_->click();
+    return true;
+}
+
+void TMainForm::setWatchPosition(int shop, int shops)
+{
+    watchShop_ = shop;
+    watchShops_ = shops;
 }
 
 void TMainForm::btnSortClick()

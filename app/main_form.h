@@ -86,6 +86,19 @@ public slots:
     // Shows a run opened from the history as it stood when it ended.
     void showStoredRun(const history::StoredRun& stored);
 
+public:
+    // Starts a run for the seller as the user would, typing it and pressing 探测; false when the
+    // button is disabled.
+    bool startRunFor(const QString& sellerId);
+    // The shop (from 1) of the watch list the next runs belong to, for the status panel; 0: none.
+    void setWatchPosition(int shop, int shops);
+
+signals:
+    // The last step of every run that ended, after the window took it in.
+    void runFinished(const RunReport& report);
+    // Esc or the 停止 link, whether or not a run went.
+    void stopRequested();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -114,6 +127,8 @@ private:
     void openItemPage(const ResultGrid& grid, int idColumn);
     void showStatus(const QString& text, bool alarming);
     void showOutcomeTooltip(const RunReport& report);
+    // Since when each item demoted in the run has been, on its title's tooltip.
+    void showStreakNotes(const history::StoredRun& run);
     // Writes the three grids of the run they show into a folder the user picks.
     void exportShownRun();
     void placeStopLink();
@@ -133,6 +148,8 @@ private:
     LinkLabel* labStop_ = nullptr;
     QTimer* progressTimer_ = nullptr;
     QString progressText_;  // the latest page in progress, shown when the timer runs out
+    int watchShop_ = 0;     // of the watch list, from 1; 0 outside a run of the list
+    int watchShops_ = 0;
     QTabWidget* MainPage_ = nullptr;
     QWidget* tabSheets_[6] = {};
     GridModel* models_[3] = {};

@@ -283,12 +283,31 @@ QString ResultGrid::clippedText(QPoint viewportPos) const
     return needed > visualRect(index).width() ? text : QString();
 }
 
+void ResultGrid::setTitleNotes(std::map<std::string, QString> notes, int idColumn)
+{
+    titleNotes_ = std::move(notes);
+    notesIdColumn_ = idColumn;
+}
+
+QString ResultGrid::tooltipText(QPoint viewportPos) const
+{
+    QString text = clippedText(viewportPos);
+    const QModelIndex index = indexAt(viewportPos);
+    // The title is the grid's column 1, the view's first: the number column is its header.
+    if (index.isValid() && index.column() == 0 && notesIdColumn_ >= 0) {
+        const auto note = titleNotes_.find(model_.cell(notesIdColumn_, index.row() + 1));
+        if (note != titleNotes_.end())
+            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + note->second;
+    }
+    return text;
+}
+
 bool ResultGrid::viewportEvent(QEvent* event)
 {
     if (event->type() != QEvent::ToolTip)
         return QTableView::viewportEvent(event);
     auto* help = static_cast<QHelpEvent*>(event);
-    const QString text = clippedText(help->pos());
+    const QString text = tooltipText(help->pos());
     if (text.isEmpty())
         QToolTip::hideText();
     else

@@ -3,6 +3,9 @@
 #include <QPoint>
 #include <QTableView>
 
+#include <map>
+#include <string>
+
 class QScrollBar;
 
 namespace tamsel::app {
@@ -38,8 +41,14 @@ public:
     // The top row of the current selection, in grid rows (never the header row).
     int selectionTop() const;
     // The whole text of the cell at a point of the viewport when the cell cuts it off; empty when
-    // it shows whole. Its tooltip shows it.
+    // it shows whole.
     QString clippedText(QPoint viewportPos) const;
+    // Notes on items, by their id in grid column `idColumn` (GBK), that the title cell's tooltip
+    // adds; none until set.
+    void setTitleNotes(std::map<std::string, QString> notes, int idColumn);
+    // What the tooltip at a point of the viewport shows: the cut-off text, and the item's note on
+    // its title.
+    QString tooltipText(QPoint viewportPos) const;
 
 signals:
     // Every mouse press anywhere on the grid, a double-click's second one included, in the
@@ -71,6 +80,8 @@ private:
     QWidget* barCorner_ = nullptr;
     bool columnsResizable_ = false;
     bool sizingNumberColumn_ = false;
+    std::map<std::string, QString> titleNotes_;
+    int notesIdColumn_ = -1;
     int sizingStartX_ = 0;
     int sizingStartWidth_ = 0;
 };

@@ -1,5 +1,8 @@
 #include "run_history.h"
 
+#include "codepage.h"
+#include "run_comparison.h"
+
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -59,6 +62,21 @@ void RunHistory::remove(std::vector<std::int64_t> ids)
     writer_->remove(std::move(ids), [this](int, const history::HistoryWriter::Outcome& outcome) {
         QMetaObject::invokeMethod(
             this, [this, outcome] { written(outcome, QStringLiteral("探测记录未能删除：")); }, Qt::QueuedConnection);
+    });
+}
+
+void RunHistory::setWatched(std::vector<std::string> sellerIds, bool watched)
+{
+    if (!writer_)
+        return;
+    writer_->setWatched(std::move(sellerIds), watched, [this](const history::HistoryWriter::Outcome& outcome) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome] {
+                written(outcome, QStringLiteral("监控列表未能保存："));
+                emit watchListChanged();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -159,6 +177,37 @@ void RunHistory::readItemHistory(const std::string& sellerId, const std::string&
             return {{}, error.what(), {}};
         }
     }));
+}
+
+std::vector<std::string> RunHistory::watched()
+{
+    return read([](history::HistoryStore& store) { return store.watched(); });
+}
+
+history::ShopStreaks RunHistory::streaksUpTo(const history::StoredRun& run)
+{
+    return read([&](history::HistoryStore& store) { return history::StreaksUpTo(store, run); });
+}
+
+std::optional<ShopNews> RunHistory::newsOf(const history::StoredRun& run)
+{
+    if (!run.report.judged())
+        return std::nullopt;
+    return read([&](history::HistoryStore& store) -> std::optional<ShopNews> {
+        // The latest complete run that started before this one; this one may not be stored yet.
+        std::optional<history::RunSummary> previous;
+        for (const history::RunSummary& stored : store.list(run.report.sellerId))
+            if (stored.unreadable.empty() && stored.outcome == RunOutcome::Complete && stored.id != run.id &&
+                stored.started < run.report.started && (!previous || stored.started > previous->started))
+                previous = stored;
+        const std::optional<history::StoredRun> earlier = previous ? store.load(previous->id) : std::nullopt;
+        if (!earlier)
+            return std::nullopt;
+        const RunComparison comparison = CompareRuns({earlier->report, earlier->defaultOrder, earlier->salesOrder},
+                                                     {run.report, run.defaultOrder, run.salesOrder});
+        return ShopNews{gbkToUtf8(run.report.sellerId), static_cast<int>(comparison.newDemotions.size()),
+                        static_cast<int>(comparison.endedDemotions.size())};
+    });
 }
 
 }  // namespace tamsel::app

@@ -3,6 +3,8 @@
 #include "history_store.h"
 #include "history_writer.h"
 #include "rank_history.h"
+#include "shop_streaks.h"
+#include "watch_news.h"
 
 #include <QObject>
 #include <QString>
@@ -33,11 +35,19 @@ public:
 
     void save(const RunReport& report, const RunItems& items);
     void remove(std::vector<std::int64_t> ids);
+    // Puts sellers (GBK) on the watch list or takes them off; watchListChanged() tells when done.
+    void setWatched(std::vector<std::string> sellerIds, bool watched);
 
     // Reads; a failure is told through failed() and gives nothing.
     std::vector<history::RunSummary> list();
     std::optional<history::StoredRun> load(std::int64_t id);
     std::optional<history::RunSummary> previousComplete(std::int64_t id);
+    std::vector<std::string> watched();
+    // The seller's streaks as the complete runs up to `run` leave them (stored or just ended).
+    history::ShopStreaks streaksUpTo(const history::StoredRun& run);
+    // What a run that just ended brought against the seller's previous complete run; none when
+    // it was not judged or there is no such run.
+    std::optional<ShopNews> newsOf(const history::StoredRun& run);
     // Reads the item's standing in every judged run of the seller on a thread of the pool, then
     // tells itemHistoryRead() or itemHistoryFailed().
     void readItemHistory(const std::string& sellerId, const std::string& itemId);
@@ -45,6 +55,7 @@ public:
 signals:
     // A save or removal has reached the file, or a fresh file took the place of a damaged one.
     void changed();
+    void watchListChanged();
     // What failed, for people.
     void failed(const QString& what);
     // The history could be opened again after it could not.

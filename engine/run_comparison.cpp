@@ -102,6 +102,13 @@ RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later)
             now.actualRank != was.actualRank)
             lists.push_back(&comparison.topTenMoves);
         inDoubt = inDoubt || (ranksInDoubt && lists.size() > outrightLists);
+        const bool wasDemoted = was.present && (was.demotedOutright || was.judgedDemoted);
+        const bool nowDemoted = now.demotedOutright || now.judgedDemoted;
+        if (wasDemoted || nowDemoted)
+            lists.push_back(wasDemoted && nowDemoted ? &comparison.stillDemoted
+                            : nowDemoted             ? &comparison.newDemotions
+                                                     : &comparison.endedDemotions);
+        inDoubt = inDoubt || (ranksInDoubt && (was.judgedDemoted || now.judgedDemoted));
 
         if (inDoubt) {
             comparison.unchecked.push_back(c);
@@ -119,7 +126,8 @@ RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later)
 
     for (auto* list : {&comparison.newlyDemotedOutright, &comparison.newlyJudgedDemoted, &comparison.recoveredFromOutright,
                        &comparison.recoveredJudged, &comparison.newToShop, &comparison.goneFromShop,
-                       &comparison.unchecked})
+                       &comparison.unchecked, &comparison.stillDemoted, &comparison.newDemotions,
+                       &comparison.endedDemotions})
         bestSellerFirst(*list);
     std::stable_sort(comparison.topTenMoves.begin(), comparison.topTenMoves.end(), [](const ItemChange& a, const ItemChange& b) {
         const auto move = [](const ItemChange& c) { return std::abs(c.after.actualRank - c.before.actualRank); };
@@ -147,6 +155,7 @@ std::vector<ComparisonSection> ComparisonSections(const RunComparison& compariso
         {"新被判隐性降权的重要宝贝", &comparison.newlyJudgedDemoted},
         {"已恢复：不再降权", &comparison.recoveredFromOutright},
         {"已恢复：不再隐性降权", &comparison.recoveredJudged},
+        {"仍被降权", &comparison.stillDemoted},
         {"前十名实际排名变化", &comparison.topTenMoves},
         {"新上架宝贝", &comparison.newToShop},
         {"已下架宝贝", &comparison.goneFromShop},

@@ -53,6 +53,12 @@ struct RunComparison {
     // Among the ten best sellers now, ranked in both runs: actual rank moves, largest first.
     std::vector<ItemChange> topTenMoves;
     std::vector<ItemChange> unchecked;  // 未能检查: what one of the runs could not judge
+    // Demoted either way (outright, or by the verdict): in both runs; in the later only; in the
+    // earlier only, the later run listing it. The first is a section, the others count the
+    // shop's news.
+    std::vector<ItemChange> stillDemoted;
+    std::vector<ItemChange> newDemotions;
+    std::vector<ItemChange> endedDemotions;
 };
 
 RunComparison CompareRuns(const JudgedItems& earlier, const JudgedItems& later);

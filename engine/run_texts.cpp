@@ -186,6 +186,18 @@ std::string failedStatusText(const RunReport& report)
     return text + "，" + std::string(advice.empty() ? "请稍后再试" : advice);
 }
 
+// "<id>：销量排序 第 3 / 100 页".
+std::string pageText(const RunProgress& progress)
+{
+    std::string text = gbkToUtf8(progress.sellerId) + "：" + stageName(progress.stage);
+    if (progress.stage == RunStage::SearchForm)
+        return text;
+    text += " 第 " + std::to_string(progress.page);
+    if (progress.totalPages > 0)
+        text += " / " + std::to_string(progress.totalPages);
+    return text + " 页";
+}
+
 }  // namespace
 
 FailureKind failureKind(const RequestProblem& problem)
@@ -231,13 +243,12 @@ std::string_view adviceFor(FailureKind kind)
 
 std::string progressText(const RunProgress& progress)
 {
-    std::string text = "正在探测 " + gbkToUtf8(progress.sellerId) + "：" + stageName(progress.stage);
-    if (progress.stage == RunStage::SearchForm)
-        return text;
-    text += " 第 " + std::to_string(progress.page);
-    if (progress.totalPages > 0)
-        text += " / " + std::to_string(progress.totalPages);
-    return text + " 页";
+    return "正在探测 " + pageText(progress);
+}
+
+std::string watchProgressText(int shop, int shops, const RunProgress& progress)
+{
+    return "第 " + std::to_string(shop) + " / " + std::to_string(shops) + " 家 · " + pageText(progress);
 }
 
 std::vector<std::string> problemTexts(const RunReport& report)

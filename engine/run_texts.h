@@ -20,6 +20,8 @@ struct RunProgress {
 
 // "正在探测 <id>：销量排序 第 3 / 100 页".
 std::string progressText(const RunProgress& progress);
+// For a run of the watch list: "第 2 / 5 家 · <id>：销量排序 第 3 / 100 页" (`shop` counts from 1).
+std::string watchProgressText(int shop, int shops, const RunProgress& progress);
 
 // The status panel's line after a run: what was found, or what went wrong, short enough for the
 // panel at the window's smallest size. The tooltip tells the rest (outcomeText, problemTexts).

@@ -81,6 +81,19 @@ void HistoryWriter::remove(std::vector<std::int64_t> ids, Removed removed)
         std::move(removed)));
 }
 
+void HistoryWriter::setWatched(std::vector<std::string> sellerIds, bool watched, Watched done)
+{
+    post(reporting(
+        "无法保存监控列表",
+        [sellerIds = std::move(sellerIds), watched](HistoryStore& store, Outcome&) {
+            return watched ? store.watch(sellerIds) : store.unwatch(sellerIds);
+        },
+        std::function<void(int, const Outcome&)>([done = std::move(done)](int, const Outcome& outcome) {
+            if (done)
+                done(outcome);
+        })));
+}
+
 void HistoryWriter::setDamagedFileAside(FileIdentity damaged, SetAside setAside)
 {
     post([path = path_, damaged, setAside = std::move(setAside)](HistoryStore*, Outcome outcome) {

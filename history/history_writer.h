@@ -29,6 +29,7 @@ public:
     using Saved = std::function<void(std::int64_t id, const Outcome& outcome)>;
     using Removed = std::function<void(int removed, const Outcome& outcome)>;
     using SetAside = std::function<void(const Outcome& outcome)>;
+    using Watched = std::function<void(const Outcome& outcome)>;
 
     explicit HistoryWriter(std::string path);
     // Finishes the jobs already asked for, then ends its thread.
@@ -40,6 +41,8 @@ public:
     void save(StoredRun run, Saved saved);
     // A file found damaged is moved aside; the runs went with it.
     void remove(std::vector<std::int64_t> ids, Removed removed);
+    // Puts the sellers on the watch list, or takes them off it.
+    void setWatched(std::vector<std::string> sellerIds, bool watched, Watched done);
     // Moves the file found damaged elsewhere (a read on another thread) aside, unless it has been
     // already: the path no longer names `damaged`.
     void setDamagedFileAside(FileIdentity damaged, SetAside setAside);

@@ -260,23 +260,23 @@ TEST(CompareRuns, WhatAnIncompleteRunCouldNotSeeIsNeverAChange)
         const ShopRun& earlier;
         const ShopRun& later;
         const char* refused;  // nullptr: compared
-        IdSet newlyDemoted, recovered, newToShop, gone, moved, unchecked;
+        IdSet newlyDemoted, recovered, newToShop, gone, moved, unchecked, still;
     };
     const Case cases[] = {
-        {"complete twice", complete, complete, nullptr, {}, {}, {}, {}, {}, {}},
-        {"a sales-order gap after", complete, salesGap, nullptr, {}, {}, {}, {}, {}, {"c", "d"}},
-        {"a sales-order gap before", salesGap, complete, nullptr, {}, {}, {}, {}, {}, {"c", "d"}},
-        {"a gap of unknown place", complete, salesGapAnywhere, nullptr, {}, {}, {}, {}, {}, {"c", "d"}},
-        {"a default-order gap after", complete, defaultGap, nullptr, {}, {}, {}, {}, {}, {"c", "d", "e", "f"}},
-        {"a default-order gap before", defaultGap, complete, nullptr, {}, {}, {}, {}, {}, {"c", "d", "e", "f"}},
-        {"a cut default order after", complete, cutDefault, nullptr, {}, {}, {}, {}, {}, {"e", "f"}},
-        {"a real change", complete, changed, nullptr, {"b"}, {"d"}, {}, {}, {}, {}},
-        {"a real change outside the gap", salesGap, changed, nullptr, {"b"}, {}, {}, {}, {}, {"c", "d"}},
-        {"a real change inside the gap", complete, changedWithGap, nullptr, {}, {}, {}, {}, {}, {"b", "c", "d"}},
-        {"failed after", complete, failed, "失败的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}},
-        {"failed before", failed, complete, "失败的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}},
-        {"stopped", stopped, complete, "已停止的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}},
-        {"two sellers", complete, otherSeller, "两次探测不是同一个卖家的，无法对比", {}, {}, {}, {}, {}, {}},
+        {"complete twice", complete, complete, nullptr, {}, {}, {}, {}, {}, {}, {"d"}},
+        {"a sales-order gap after", complete, salesGap, nullptr, {}, {}, {}, {}, {}, {"c", "d"}, {}},
+        {"a sales-order gap before", salesGap, complete, nullptr, {}, {}, {}, {}, {}, {"c", "d"}, {}},
+        {"a gap of unknown place", complete, salesGapAnywhere, nullptr, {}, {}, {}, {}, {}, {"c", "d"}, {}},
+        {"a default-order gap after", complete, defaultGap, nullptr, {}, {}, {}, {}, {}, {"c", "d", "e", "f"}, {}},
+        {"a default-order gap before", defaultGap, complete, nullptr, {}, {}, {}, {}, {}, {"c", "d", "e", "f"}, {}},
+        {"a cut default order after", complete, cutDefault, nullptr, {}, {}, {}, {}, {}, {"e", "f"}, {"d"}},
+        {"a real change", complete, changed, nullptr, {"b"}, {"d"}, {}, {}, {}, {}, {}},
+        {"a real change outside the gap", salesGap, changed, nullptr, {"b"}, {}, {}, {}, {}, {"c", "d"}, {}},
+        {"a real change inside the gap", complete, changedWithGap, nullptr, {}, {}, {}, {}, {}, {"b", "c", "d"}, {}},
+        {"failed after", complete, failed, "失败的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}, {}},
+        {"failed before", failed, complete, "失败的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}, {}},
+        {"stopped", stopped, complete, "已停止的探测没有结果，无法对比", {}, {}, {}, {}, {}, {}, {}},
+        {"two sellers", complete, otherSeller, "两次探测不是同一个卖家的，无法对比", {}, {}, {}, {}, {}, {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -290,6 +290,10 @@ TEST(CompareRuns, WhatAnIncompleteRunCouldNotSeeIsNeverAChange)
         EXPECT_EQ(idSet(comparison.goneFromShop), c.gone);
         EXPECT_EQ(idSet(comparison.topTenMoves), c.moved);
         EXPECT_EQ(idSet(comparison.unchecked), c.unchecked);
+        EXPECT_EQ(idSet(comparison.stillDemoted), c.still);
+        // Here no verdict changes: the news either way are the outright ones.
+        EXPECT_EQ(idSet(comparison.newDemotions), c.newlyDemoted);
+        EXPECT_EQ(idSet(comparison.endedDemotions), c.recovered);
         EXPECT_EQ(ComparisonSections(comparison).back().title, std::string("未能检查"));
     }
 }

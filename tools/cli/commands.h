@@ -10,5 +10,6 @@ int getCommand(const std::vector<std::string>& args);
 int postCommand(const std::vector<std::string>& args);
 int detectCommand(const std::vector<std::string>& args);
 int historyCommand(const std::vector<std::string>& args);
+int watchCommand(const std::vector<std::string>& args);
 
 }  // namespace tamsel::cli

@@ -3,6 +3,7 @@
 #include "codepage.h"
 #include "csv_export.h"
 #include "grid_print.h"
+#include "history_items.h"
 #include "history_store.h"
 #include "local_time.h"
 #include "memory_grid.h"
@@ -10,11 +11,14 @@
 #include "run_comparison.h"
 #include "run_grids.h"
 #include "run_texts.h"
+#include "shop_streaks.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <optional>
+#include <set>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +30,7 @@ constexpr const char* Usage =
     "usage: tamsel-cli history [SELLER_ID]\n"
     "       tamsel-cli history show ID\n"
     "       tamsel-cli history diff [ID_OLD] ID_NEW\n"
+    "       tamsel-cli history items SELLER_ID\n"
     "       tamsel-cli history export ID --csv DIR\n";
 
 int usage()
@@ -135,6 +140,13 @@ int diffRuns(history::HistoryStore& store, const std::vector<std::int64_t>& ids)
 
     const RunComparison comparison = CompareRuns({earlier.report, earlier.defaultOrder, earlier.salesOrder},
                                                  {later.report, later.defaultOrder, later.salesOrder});
+    // Demoted items also tell since when, as the complete runs up to the later one say.
+    std::map<std::string, std::string> since;
+    for (const history::ItemStreak& streak : history::StreaksUpTo(store, later).demoted)
+        since.emplace(streak.itemId, LocalTimeText(streak.since, "%Y-%m-%d"));
+    const std::set<const std::vector<ItemChange>*> demotedSections = {
+        &comparison.newlyDemotedOutright, &comparison.newlyJudgedDemoted, &comparison.stillDemoted};
+
     std::cout << "# " << gbkToUtf8(later.report.sellerId) << ": " << runHeading(earlier) << " -> " << runHeading(later)
               << "\n";
     for (const ComparisonSection& section : ComparisonSections(comparison)) {
@@ -143,7 +155,12 @@ int diffRuns(history::HistoryStore& store, const std::vector<std::int64_t>& ids)
             const ItemStanding& shown = change.after.present ? change.after : change.before;
             std::cout << change.itemId << '\t' << gbkToUtf8(change.title) << '\t' << shown.sales << '\t'
                       << ranks(change.before, change.after, &ItemStanding::actualRank) << '\t'
-                      << ranks(change.before, change.after, &ItemStanding::theoreticalRank) << '\n';
+                      << ranks(change.before, change.after, &ItemStanding::theoreticalRank);
+            if (demotedSections.contains(section.changes)) {
+                const auto found = since.find(change.itemId);
+                std::cout << '\t' << (found != since.end() ? found->second : "-");
+            }
+            std::cout << '\n';
         }
     }
     return 0;
@@ -205,6 +222,14 @@ int exportRun(history::HistoryStore& store, std::int64_t id, const std::string& 
 int historyCommand(const std::vector<std::string>& args)
 {
     try {
+        if (!args.empty() && args[0] == "items") {
+            if (args.size() != 2 || args[1].starts_with("-"))
+                return usage();
+            history::HistoryStore store(history::DefaultHistoryPath(false));
+            if (damagedFileSetAside(store))
+                return 1;
+            return ListDemotedItems(store, utf8ToGbk(args[1]));
+        }
         if (args.empty() || (args[0] != "show" && args[0] != "diff" && args[0] != "export")) {
             if (!args.empty() && args[0].starts_with("-"))
                 return usage();

@@ -16,7 +16,11 @@ const Command Commands[] = {
     {"get", "get  [--user-agent TEXT] [--timeout MS] [--no-redirects] URL", tamsel::cli::getCommand},
     {"post", "post [--user-agent TEXT] [--timeout MS] [--no-redirects] URL NAME=VALUE...", tamsel::cli::postCommand},
     {"detect", "detect [--search-host HOST[:PORT]] [--progress] [--save] SELLER_ID", tamsel::cli::detectCommand},
-    {"history", "history [SELLER_ID] | show ID | diff [ID_OLD] ID_NEW | export ID --csv DIR", tamsel::cli::historyCommand},
+    {"history", "history [SELLER_ID] | show ID | diff [ID_OLD] ID_NEW | export ID --csv DIR | items SELLER_ID",
+     tamsel::cli::historyCommand},
+    {"watch", "watch add SELLER_ID... | remove SELLER_ID... | list | run [--search-host HOST[:PORT]] [--pause SECONDS] "
+              "[--notify] [--progress]",
+     tamsel::cli::watchCommand},
 };
 
 void printHelp()
@@ -27,7 +31,7 @@ void printHelp()
     for (const Command& command : Commands)
         std::cout << "  " << command.synopsis << "\n";
     std::cout << "\nget and post write the answer body to standard output; detect prints the three result grids;\n"
-                 "history lists, shows, compares and exports the stored runs.\n"
+                 "history lists, shows, compares and exports the stored runs; watch runs a list of shops in turn.\n"
                  "See tamsel-cli(1) for the options and exit statuses.\n";
 }
 
