@@ -1,11 +1,16 @@
+// The update check: the maker's answer decides whether the user is asked and what opens, the
+// window asks while it is being created, and an answer that never ends holds the start-up no
+// longer than the check's limit.
+#include "app_test_main.h"
 #include "closed_port.h"
+#include "main_form.h"
 #include "recording_platform.h"
 #include "scripted_server.h"
 #include "update_check.h"
 
-#include <QTest>
-
 using namespace std::chrono_literals;
+using tamsel::app::AppHosts;
+using tamsel::app::TMainForm;
 using tamsel::app::UpdateCheck;
 using tamsel::app::testing::RecordingPlatform;
 using tamsel::testing::ScriptedServer;
@@ -30,46 +35,58 @@ class UpdateCheckTest : public QObject {
 
 private slots:
     // Every answer of the maker's site and of the user, in one table. Each entry of `connections`
-    // is what the server sends on one connection; none: nothing listens.
+    // is what the server sends on one connection; none: nothing listens. `byTheWindow`: the
+    // window asks while it is created, its other hosts where nothing listens.
     void theAnswerDecidesWhetherToAskAndWhatToOpen_data()
     {
         QTest::addColumn<QList<QByteArray>>("connections");
+        QTest::addColumn<bool>("byTheWindow");
         QTest::addColumn<bool>("yes");
         QTest::addColumn<bool>("asked");
         QTest::addColumn<bool>("opened");
         const auto ok = [](const char* body) { return QList<QByteArray>{answer("200 OK", body)}; };
-        QTest::newRow("exactly 1.09 is current") << ok("1.09") << true << false << false;
-        QTest::newRow("1.09 inside a page is current") << ok("<p>Tamsel 1.09 released</p>") << true << false << false;
-        QTest::newRow("1.091 counts as current") << ok("1.091") << true << false << false;
-        QTest::newRow("1.10 is newer, Yes opens the archive") << ok("1.10") << true << true << true;
-        QTest::newRow("1.10 is newer, No opens nothing") << ok("1.10") << false << true << false;
-        QTest::newRow("an error page with a success status asks") << ok("<h1>Server busy</h1>") << false << true << false;
-        QTest::newRow("a page of white space asks") << ok(" \r\n ") << false << true << false;
-        QTest::newRow("an empty body asks nothing") << ok("") << true << false << false;
+        QTest::newRow("exactly 1.09 is current") << ok("1.09") << false << true << false << false;
+        QTest::newRow("1.09 inside a page is current") << ok("<p>Tamsel 1.09 released</p>") << false << true << false
+                                                       << false;
+        QTest::newRow("1.091 counts as current") << ok("1.091") << false << true << false << false;
+        QTest::newRow("1.10 is newer, Yes opens the archive") << ok("1.10") << false << true << true << true;
+        QTest::newRow("1.10 is newer, No opens nothing") << ok("1.10") << false << false << true << false;
+        QTest::newRow("the window being created asks, Yes opens the archive")
+            << ok("1.10") << true << true << true << true;
+        QTest::newRow("an error page with a success status asks") << ok("<h1>Server busy</h1>") << false << false
+                                                                  << true << false;
+        QTest::newRow("a page of white space asks") << ok(" \r\n ") << false << false << true << false;
+        QTest::newRow("an empty body asks nothing") << ok("") << false << true << false << false;
         QTest::newRow("an error status asks nothing")
-            << QList<QByteArray>{answer("404 Not Found", "no 1.10 here")} << true << false << false;
+            << QList<QByteArray>{answer("404 Not Found", "no 1.10 here")} << false << true << false << false;
         QTest::newRow("a body cut short without the version asks")
-            << QList<QByteArray>{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n<html>1.1"} << false << true << false;
+            << QList<QByteArray>{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n<html>1.1"} << false << false << true
+            << false;
         QTest::newRow("a redirect is followed and the final answer judged")
             << QList<QByteArray>{answer("302 Found", "", "Location: /quorl/v2.php\r\n"), answer("200 OK", "1.10")}
-            << false << true << false;
-        QTest::newRow("no server asks nothing") << QList<QByteArray>{} << true << false << false;
+            << false << false << true << false;
+        QTest::newRow("no server asks nothing") << QList<QByteArray>{} << false << true << false << false;
     }
 
     void theAnswerDecidesWhetherToAskAndWhatToOpen()
     {
         QFETCH(QList<QByteArray>, connections);
+        QFETCH(bool, byTheWindow);
         QFETCH(bool, yes);
         QFETCH(bool, asked);
         QFETCH(bool, opened);
         ScriptedServer server;
         for (const QByteArray& bytes : connections)
             server.addConnection({ScriptedServer::receive(), ScriptedServer::send(bytes.toStdString())});
-        const std::string host =
-            connections.isEmpty() ? "127.0.0.1:" + std::to_string(tamsel::testing::closedLoopbackPort()) : hostOf(server);
+        const std::string nothingListens = "127.0.0.1:" + std::to_string(tamsel::testing::closedLoopbackPort());
+        const std::string host = connections.isEmpty() ? nothingListens : hostOf(server);
         RecordingPlatform platform;
         platform.answerYes = yes;
-        UpdateCheck(host, platform).CheckForUpdate(nullptr);
+        if (byTheWindow) {
+            const TMainForm window(AppHosts{nothingListens, nothingListens, host, nothingListens}, platform);
+        } else {
+            UpdateCheck(host, platform).CheckForUpdate(nullptr);
+        }
 
         QCOMPARE(platform.questions.size(), asked ? 1 : 0);
         if (asked) {
@@ -124,5 +141,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(UpdateCheckTest)
+TAMSEL_APP_TEST_MAIN(UpdateCheckTest)
 #include "update_check_test.moc"
