@@ -18,8 +18,8 @@ constexpr int UpdateReadTimeoutMs = 10000;
 
 }  // namespace
 
-UpdateCheck::UpdateCheck(std::string siteHost, Platform& platform)
-    : siteHost_(std::move(siteHost)), platform_(platform)
+UpdateCheck::UpdateCheck(std::string siteHost, Platform& platform, std::function<Clock::time_point()> now)
+    : siteHost_(std::move(siteHost)), platform_(platform), now_(std::move(now))
 {
 }
 
@@ -33,7 +33,7 @@ QUrl UpdateCheck::archiveUrl() const
     return siteUrl(siteHost_, QStringLiteral("/quorl/Tamsel隐形降权探测软件.rar"));
 }
 
-void UpdateCheck::CheckForUpdate(QWidget* owner, std::chrono::milliseconds limit)
+void UpdateCheck::CheckForUpdate(QWidget* owner)
 {
     std::string answer;
     {
@@ -43,7 +43,7 @@ void UpdateCheck::CheckForUpdate(QWidget* owner, std::chrono::milliseconds limit
         client.ReadTimeout = UpdateReadTimeoutMs;
         // The read time-out bounds each wait only; a server that trickles bytes
         // must not hold the window back for ever.
-        client.setDeadline(std::chrono::steady_clock::now() + limit);
+        client.setDeadline(now_() + Limit);
         try {
             client.Get(versionFileUrl(), answer);
         } catch (const std::exception&) {

@@ -58,6 +58,14 @@ void putVarint(std::string& out, std::uint32_t value)
     out += static_cast<char>(value);
 }
 
+std::size_t varintSize(std::uint32_t value)
+{
+    std::size_t size = 1;
+    for (; value >= 0x80; value >>= 7)
+        ++size;
+    return size;
+}
+
 class Reader {
 public:
     explicit Reader(std::string_view bytes) : bytes_(bytes) {}
@@ -113,8 +121,10 @@ std::string encode(const std::vector<Record>& records)
     for (const auto text : L::Texts) {
         for (const Record& record : records) {
             const std::string& value = record.*text;
-            // fields.size() <= MaxFieldBytes holds here; 5 bytes cover the length's varint.
-            if (value.size() + 5 > MaxFieldBytes - fields.size())
+            // fields.size() <= MaxFieldBytes holds here. The length's varint is counted at its own
+            // size, so that records the decoder accepted encode again.
+            const std::size_t room = MaxFieldBytes - fields.size();
+            if (value.size() > room || varintSize(static_cast<std::uint32_t>(value.size())) > room - value.size())
                 tooBig();
             putVarint(fields, static_cast<std::uint32_t>(value.size()));
             fields += value;

@@ -1,9 +1,10 @@
 // Copying and exporting what the grids show: Ctrl+C, the context menu's CSV export and the
-// export of a whole run.
+// export of a whole run; and every file, a saved picture too, written whole or not at all.
 #include "app_test_main.h"
 #include "codepage.h"
 #include "csv_export.h"
 #include "detection_run.h"
+#include "rank_chart.h"
 #include "result_grid.h"
 #include "table_actions.h"
 #include "file_size_limit.h"
@@ -36,7 +37,12 @@ QAction& action(QWidget& grid, const char* name)
     return control<QAction>(grid, name);
 }
 
+// What writes the file: the function itself, or a command of the window that uses it.
+enum class Writer { Function, GridCsvExport, RankPicturePng };
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Writer)
 
 class GridExportTest : public QObject {
     Q_OBJECT
@@ -111,25 +117,47 @@ private slots:
         QCOMPARE(window_->platform().warnings.size(), 1);
     }
 
+    // A file size limit makes the write fail as a full disk does; a command says so.
     void aFileNotWrittenWholeLeavesTheOldOne_data()
     {
-        QTest::addColumn<int>("size");
-        QTest::newRow("held in the write buffer") << 3000;
-        QTest::newRow("written as it goes") << 100000;
+        QTest::addColumn<Writer>("writer");
+        QTest::addColumn<int>("size");  // of what the function writes; a command writes what it holds
+        QTest::newRow("held in the write buffer") << Writer::Function << 3000;
+        QTest::newRow("written as it goes") << Writer::Function << 100000;
+        QTest::newRow("a grid exported as CSV") << Writer::GridCsvExport << 0;
+        QTest::newRow("the rank picture saved as PNG") << Writer::RankPicturePng << 0;
     }
 
     void aFileNotWrittenWholeLeavesTheOldOne()
     {
+        QFETCH(Writer, writer);
         QFETCH(int, size);
+        TMainForm& form = window_->form();
+        RecordingPlatform& platform = window_->platform();
         QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("ranking.csv"));
+        const QString path = folder.filePath(QStringLiteral("saved"));
         QVERIFY(writeFileAtomically(path, "old"));
+        platform.chosenFile = path;
+        const qsizetype warnings = platform.warnings.size();
+        QAction* command = nullptr;
+        if (writer == Writer::GridCsvExport) {
+            command = &action(control<ResultGrid>(form, "sgData3"), "exportCsvAction");
+        } else if (writer == Writer::RankPicturePng) {
+            QTest::mouseClick(&control<QPushButton>(form, "btnRankChart"), Qt::LeftButton);
+            auto& dialog = control<RankChartDialog>(form, "rankChartDialog");
+            QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
+            command = &control<QAction>(dialog, "savePngAction");
+        }
         {
             const tamsel::testing::FileSizeLimit limit(1000);
-            QVERIFY(!writeFileAtomically(path, QByteArray(size, 'x')));
+            if (command != nullptr)
+                command->trigger();
+            else
+                QVERIFY(!writeFileAtomically(path, QByteArray(size, 'x')));
         }
         QCOMPARE(fileBytes(path), QByteArray("old"));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);  // nothing left behind
+        QCOMPARE(platform.warnings.size(), warnings + (command != nullptr ? 1 : 0));
     }
 
     void cleanupTestCase() { window_.reset(); }

@@ -438,19 +438,6 @@ private slots:
         QVERIFY(control<QWidget>(form(), "ADPanel2").findChild<QLabel*>(QStringLiteral("skinTextLabel1")) == nullptr);
     }
 
-    // The window's part of the update check: it asks the maker's site while it is being created,
-    // before anyone can show it. How answers are judged: update_check_test.
-    void theUpdateCheckRunsWhileTheWindowIsCreated()
-    {
-        tamsel::sim::MarketSimulatorOptions site;
-        site.versionText = "1.10";
-        SimulatedWindow window(site, true);
-        QCOMPARE(window.platform().questions.size(), 1);
-        const QUrl archive(QStringLiteral("http://%1/quorl/Tamsel隐形降权探测软件.rar")
-                               .arg(QString::fromStdString(window.host())));
-        QCOMPARE(window.platform().opened, QList<QUrl>{archive});
-    }
-
 private:
     TMainForm& form() { return window_->form(); }
     std::unique_ptr<SimulatedWindow> window_;
