@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -35,6 +36,15 @@ QByteArray fileBytes(const QString& path)
 QAction& action(QWidget& grid, const char* name)
 {
     return control<QAction>(grid, name);
+}
+
+// "<seller>-<yyyyMMdd-HHmmss>-<grid>.csv" of the run the window shows.
+QString runFileName(TMainForm& form, const QString& grid)
+{
+    const auto started = std::chrono::duration_cast<std::chrono::milliseconds>(
+        form.shownRun()->started.time_since_epoch()).count();
+    return QStringLiteral("demo-shop-%1-%2.csv")
+        .arg(QDateTime::fromMSecsSinceEpoch(started).toString(QStringLiteral("yyyyMMdd-HHmmss")), grid);
 }
 
 // What writes the file: the function itself, or a command of the window that uses it.
@@ -90,11 +100,14 @@ private slots:
         QTemporaryDir folder;
         window_->platform().chosenFile = folder.filePath(QStringLiteral("ranking.csv"));
         action(control<ResultGrid>(form, "sgData3"), "exportCsvAction").trigger();
-        QCOMPARE(window_->platform().suggestedNames.last(),
-                 QString::fromStdString(RunCsvFileNames(*lastReport(form))[2]));
+        QCOMPARE(window_->platform().suggestedNames.last(), runFileName(form, QStringLiteral("宝贝权重排行榜")));
         const QByteArray bytes = fileBytes(window_->platform().chosenFile);
-        QCOMPARE(bytes, QByteArray::fromStdString(GridCsv(form.sgData3(), sgData3Columns())));
-        QVERIFY(bytes.startsWith("\xEF\xBB\xBF序号,宝贝,成交量,价格,实际排名,理论排名,差值,判定,宝贝ID\r\n"));
+        // The ranking by sales, the judged top seller's verdict among the first rows.
+        QVERIFY2(bytes.startsWith("\xEF\xBB\xBF"
+                                  "序号,宝贝,成交量,价格,实际排名,理论排名,差值,判定,宝贝ID\r\n"
+                                  "1,新品 潮流手机壳 情侣款 C-4333 ★皇冠信誉,980,587.50,1,1,0,重要宝贝权值正常,17459801096\r\n"
+                                  "2,2012秋冬新款 修身洗面奶 男 D-4323 包邮,904,83.00,12,2,-10,重要宝贝被隐性降权,17459802934\r\n"),
+                 bytes.left(400).constData());
         QCOMPARE(bytes.count("\r\n"), 1 + 125);  // the header and every ranked item
     }
 
@@ -104,12 +117,20 @@ private slots:
         QTemporaryDir folder;
         window_->platform().chosenFolder = folder.path();
         action(control<ResultGrid>(form, "sgData1"), "exportRunAction").trigger();
-        const std::vector<std::string> names = RunCsvFileNames(*lastReport(form));
-        const auto columns = ResultGridColumns();
-        const StringGrid* grids[3] = {&form.sgData1(), &form.sgData2(), &form.sgData3()};
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(fileBytes(folder.filePath(QString::fromStdString(names[i]))),
-                     QByteArray::fromStdString(GridCsv(*grids[i], columns[i])));
+        QCOMPARE(fileBytes(folder.filePath(runFileName(form, QStringLiteral("降权宝贝")))),
+                 QByteArray("\xEF\xBB\xBF"
+                            "序号,宝贝,成交量,价格,宝贝ID\r\n"
+                            "1,冬季 修身羽绒服 女 T-2535 送礼品,784,129.50,17459804930\r\n"
+                            "2,2012新款 修身连衣裙 女款 A-7487 ★皇冠信誉,230,557.50,17459841984\r\n"
+                            "3,2012秋冬新款 韩版羊毛呢大衣 情侣款 S-9349 ★皇冠信誉,135,139.00,17459879913\r\n"
+                            "4,2012新款 宽松手提包 女 X-5198 买一送一,105,460.90,17459904493\r\n"
+                            "5,清仓 复古手机壳 男 B-3058 包邮,0,382.00,17459929444\r\n"));
+        const QByteArray all = fileBytes(folder.filePath(runFileName(form, QStringLiteral("所有宝贝"))));
+        QVERIFY(all.startsWith("\xEF\xBB\xBF"
+                               "排名,宝贝,成交量,价格,宝贝ID\r\n"
+                               "1,新品 潮流手机壳 情侣款 C-4333 ★皇冠信誉,980,587.50,17459801096\r\n"));
+        QCOMPARE(all.count("\r\n"), 1 + 130);
+        QCOMPARE(fileBytes(folder.filePath(runFileName(form, QStringLiteral("宝贝权重排行榜")))).count("\r\n"), 1 + 125);
 
         // A folder that cannot be written says so.
         window_->platform().chosenFolder = folder.filePath(QStringLiteral("missing/deeper"));
@@ -163,8 +184,6 @@ private slots:
     void cleanupTestCase() { window_.reset(); }
 
 private:
-    static std::optional<RunReport> lastReport(TMainForm& form) { return form.shownRun(); }
-
     std::unique_ptr<SimulatedWindow> window_;
 };
 
