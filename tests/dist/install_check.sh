@@ -24,6 +24,7 @@ for file in bin/tamsel bin/tamsel-cli bin/tamsel-market-sim \
     "share/icons/hicolor/scalable/apps/$app_id.svg" \
     "share/icons/hicolor/48x48/apps/$app_id.png" "share/icons/hicolor/256x256/apps/$app_id.png" \
     share/man/man1/tamsel-cli.1.gz share/man/man1/tamsel-market-sim.1.gz \
+    lib/systemd/user/tamsel-watch.service lib/systemd/user/tamsel-watch.timer \
     share/doc/tamsel/copyright share/doc/tamsel/changelog.gz; do
   [[ -f $usr/$file ]] || fail "/usr/$file is not installed"
 done
