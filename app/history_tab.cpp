@@ -78,9 +78,17 @@ void HistoryTab::setupWatchList(TMainForm& window)
                 for (const ShopNews& shop : news)
                     changed += shop.newlyDemoted > 0 || shop.recovered > 0;
                 QString text = QStringLiteral("监控列表探测完毕：共 %1 家，其中 %2 家有变化").arg(shopsRun).arg(changed);
-                if (!notificationFailure.isEmpty())
-                    text += QStringLiteral("（无法发送桌面通知：%1）").arg(notificationFailure);
-                emit notice(text);
+                QStringList details{text};
+                for (const ShopNews& shop : news)
+                    details << QStringLiteral("%1：新降权 %2 个，已恢复 %3 个")
+                                   .arg(QString::fromStdString(shop.sellerId))
+                                   .arg(shop.newlyDemoted)
+                                   .arg(shop.recovered);
+                if (!notificationFailure.isEmpty()) {
+                    text += QStringLiteral("（未能发送桌面通知）");
+                    details << QStringLiteral("无法发送桌面通知：") + notificationFailure;
+                }
+                emit notice(text, details.join(QLatin1Char('\n')));
             });
 }
 

@@ -42,8 +42,8 @@ public:
 
 signals:
     void runOpened(const history::StoredRun& run);
-    // Something for the status panel.
-    void notice(const QString& text);
+    // Something for the status panel, and the whole of it for its tooltip.
+    void notice(const QString& text, const QString& details);
 
 private:
     void refresh();

@@ -216,7 +216,10 @@ void TMainForm::setupHistory(const std::string& historyPath)
 {
     historyTab_ = new HistoryTab(*MainPage_, historyPath, hosts_.itemHost, platform_, *this);
     connect(historyTab_, &HistoryTab::runOpened, this, &TMainForm::showStoredRun);
-    connect(historyTab_, &HistoryTab::notice, this, [this](const QString& text) { showStatus(text, false); });
+    connect(historyTab_, &HistoryTab::notice, this, [this](const QString& text, const QString& details) {
+        showStatus(text, false);
+        sbar_->setToolTip(details);
+    });
 }
 
 void TMainForm::showItemHistory(int gridIndex)

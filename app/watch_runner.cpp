@@ -1,13 +1,16 @@
 #include "watch_runner.h"
 
 #include "desktop_notification.h"
+#include "detection_run.h"
 #include "gbk_text.h"
 #include "main_form.h"
 #include "run_history.h"
 #include "stored_run.h"
 
 #include <QDateTime>
+#include <QFutureWatcher>
 #include <QSettings>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tamsel::app {
 namespace {
@@ -98,12 +101,23 @@ void WatchRunner::finish()
 {
     running_ = false;
     window_.setWatchPosition(0, 0);
-    QString failure;
-    if (const std::optional<Notification> notification = WatchNotification(news_))
-        failure = sendDesktopNotification(QString::fromStdString(notification->summary),
-                                          QString::fromStdString(notification->body));
     emit runningChanged(false);
-    emit listFinished(static_cast<int>(next_), news_, failure);
+    const int shopsRun = static_cast<int>(next_);
+    const std::optional<Notification> notification = WatchNotification(news_);
+    if (!notification) {
+        emit listFinished(shopsRun, news_, QString());
+    } else {
+        // A bus that never answers holds the call for seconds: not on the window's thread.
+        auto* watcher = new QFutureWatcher<QString>(this);
+        connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, shopsRun, news = news_] {
+            watcher->deleteLater();
+            emit listFinished(shopsRun, news, watcher->result());
+        });
+        watcher->setFuture(QtConcurrent::run([summary = QString::fromStdString(notification->summary),
+                                              body = QString::fromStdString(notification->body)] {
+            return sendDesktopNotification(summary, body);
+        }));
+    }
     if (dailyWaiting_)
         dailyTimeReached();
 }

@@ -8,6 +8,7 @@
 #include "result_grids.h"
 #include "run_comparison.h"
 #include "run_grids.h"
+#include "shop_streaks.h"
 
 #include <algorithm>
 #include <chrono>
@@ -126,6 +127,26 @@ int main(int argc, char** argv)
         });
         std::printf("compare two runs:        median %6.1f ms, max %6.1f ms  (budget 20 ms); with both loads %6.1f ms\n",
                     compare.at(0.5), compare.at(1.0), loadAndCompare.at(0.5));
+    }
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(path + suffix);
+
+    // A year of daily big-shop runs, and since when each demoted item of the latest is demoted.
+    {
+        HistoryStore store(path);
+        StoredRun daily = run;
+        const auto firstDay = std::chrono::system_clock::now() - std::chrono::hours(24 * 365);
+        for (int day = 0; day < 365; ++day) {
+            daily.report.started = firstDay + std::chrono::hours(24 * day);
+            lastId = store.save(daily);
+        }
+        std::size_t demoted = 0;
+        Times items = timed(10, [&] {
+            const std::optional<StoredRun> latest = store.load(lastId);
+            demoted = StreaksUpTo(store, *latest).demoted.size();
+        });
+        std::printf("history items (365 daily runs, %zu demoted): median %6.1f ms, max %6.1f ms  (budget 300 ms)\n",
+                    demoted, items.at(0.5), items.at(1.0));
     }
     for (const char* suffix : {"", "-wal", "-shm"})
         std::filesystem::remove(path + suffix);

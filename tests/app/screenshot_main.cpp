@@ -12,11 +12,14 @@
 #include "rank_chart.h"
 #include "recording_platform.h"
 #include "result_grid.h"
+#include "watch_runner.h"
 #include "web_engine_setup.h"
 #include "window_helpers.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QDir>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -60,6 +63,7 @@ bool storeAWeek(const std::string& historyPath)
         report.ended = report.started + report.elapsed;
         store.save(tamsel::history::MakeStoredRun(report, run.items()));
     }
+    store.watch({"daily-shop", "demo-shop", "\xd0\xa1\xc3\xc0\xb5\xc4\xb5\xea"});  // 小美的店
     return true;
 }
 
@@ -80,6 +84,9 @@ bool detect(TMainForm& form, const QString& seller)
 
 int main(int argc, char** argv)
 {
+    // The window keeps settings; the pictures leave the user's alone.
+    const QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     tamsel::app::prepareWebEngine();
     QApplication application(argc, argv);
     if (argc != 3) {
@@ -151,5 +158,16 @@ int main(int argc, char** argv)
     auto& charts = control<tamsel::app::HistoryCharts>(form, "historyCharts");
     waitUntil([&] { return charts.itemChart().series().size() > 1; }, 20000);
     ok = shoot(form, out.filePath(QStringLiteral("history.png"))) && ok;
+
+    // The watch list run through the window, its daily time set.
+    auto& runner = *form.findChild<tamsel::app::WatchRunner*>(QStringLiteral("watchRunner"));
+    runner.setPause(std::chrono::milliseconds(0));
+    control<QCheckBox>(form, "watchDaily").setChecked(true);
+    QTest::mouseClick(&control<QPushButton>(form, "btnWatchRun"), Qt::LeftButton);
+    waitUntil([&] { return !runner.running(); }, 120000);
+    mainPage->setCurrentIndex(6);
+    list.selectRow(0);
+    waitUntil([&] { return control<QLabel>(form, "sbar").text().startsWith(QStringLiteral("监控列表")); }, 10000);
+    ok = shoot(form, out.filePath(QStringLiteral("watch.png"))) && ok;
     return ok ? 0 : 1;
 }

@@ -54,19 +54,37 @@ std::string count(std::optional<int> value)
 }
 
 // Demotions either way against the shop's previous complete run, as the history has them.
-void compareWithPrevious(history::HistoryStore& store, std::int64_t id, ShopResult& result)
+void compareWithPrevious(history::HistoryStore& store, std::int64_t id, const history::StoredRun& later, ShopResult& result)
 {
     const std::optional<history::RunSummary> previous = store.previousComplete(id);
-    if (!previous)
-        return;
-    const std::optional<history::StoredRun> earlier = store.load(previous->id);
-    const std::optional<history::StoredRun> later = store.load(id);
-    if (!earlier || !later || !WhyNotComparable(earlier->report, later->report).empty())
+    const std::optional<history::StoredRun> earlier = previous ? store.load(previous->id) : std::nullopt;
+    if (!earlier || !WhyNotComparable(earlier->report, later.report).empty())
         return;
     const RunComparison comparison = CompareRuns({earlier->report, earlier->defaultOrder, earlier->salesOrder},
-                                                 {later->report, later->defaultOrder, later->salesOrder});
+                                                 {later.report, later.defaultOrder, later.salesOrder});
     result.newlyDemoted = static_cast<int>(comparison.newDemotions.size());
     result.recovered = static_cast<int>(comparison.endedDemotions.size());
+}
+
+// One shop's run, as it is stored; the grids it filled are gone again before the comparison
+// reads the shop's previous run. `shop` (from 0) names the shop on the progress line, if any.
+std::optional<history::StoredRun> detect(const std::string& sellerId, const std::string& searchHost,
+                                         const std::size_t* shop, std::size_t shops)
+{
+    HeadlessHost host(sellerId);
+    if (shop != nullptr) {
+        host.setProgressListener([shop, shops](const RunProgress& state) {
+            std::cerr << "\r\033[K" << watchProgressText(static_cast<int>(*shop) + 1, static_cast<int>(shops), state)
+                      << std::flush;
+        });
+    }
+    RunItems items;
+    const bool ended = RunDetection(host, searchHost, items);
+    if (shop != nullptr)
+        std::cerr << "\r\033[K" << std::flush;
+    if (!ended)
+        return std::nullopt;
+    return history::MakeStoredRun(*host.lastReport(), items);
 }
 
 // Waits `seconds` between two shops; Ctrl+C ends the wait.
@@ -135,36 +153,28 @@ int runList(const std::vector<std::string>& args)
             pause(pauseSeconds, interrupted);
         if (interrupted)
             break;
-        HeadlessHost host(sellers[shop]);
-        if (progress) {
-            host.setProgressListener([&](const RunProgress& state) {
-                std::cerr << "\r\033[K" << watchProgressText(static_cast<int>(shop) + 1, static_cast<int>(sellers.size()), state)
-                          << std::flush;
-            });
-        }
-        RunItems items;
-        const bool ended = RunDetection(host, searchHost, items);
-        if (progress)
-            std::cerr << "\r\033[K" << std::flush;
-        ShopResult result{gbkToUtf8(sellers[shop])};
-        if (!ended) {
+        ShopResult result;
+        result.sellerId = gbkToUtf8(sellers[shop]);
+        const std::optional<history::StoredRun> run = detect(sellers[shop], searchHost, progress ? &shop : nullptr,
+                                                             sellers.size());
+        if (!run) {
             std::cerr << "error: the run of " << result.sellerId << " did not end in time\n";
             status = worse(status, ExitError);
             continue;
         }
-        const RunReport& report = *host.lastReport();
+        const RunReport& report = run->report;
         result.outcome = report.outcome;
         result.items = report.itemCount;
         result.demoted = report.demotedOutright;
         status = worse(status, ExitStatusOf(report.outcome));
         try {
             std::vector<std::string> notes;
-            const std::int64_t id = SaveRun(path, history::MakeStoredRun(report, items), notes);
+            const std::int64_t id = SaveRun(path, *run, notes);
             for (const std::string& note : notes)
                 std::cerr << note << '\n';
             if (report.judged()) {
                 history::HistoryStore store(path);
-                compareWithPrevious(store, id, result);
+                compareWithPrevious(store, id, *run, result);
             }
         } catch (const history::HistoryError& error) {
             std::cerr << "error: the run of " << result.sellerId << " was not saved: " << error.what() << '\n';
