@@ -1,9 +1,11 @@
 #include "comparison_dialog.h"
 
 #include "gbk_text.h"
+#include "item_page.h"
 #include "platform.h"
 #include "run_list_model.h"
 #include "site_urls.h"
+#include "skin.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>
@@ -73,7 +75,7 @@ ComparisonDialog::ComparisonDialog(const RunComparison& comparison, const RunRep
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         const QString id = item->data(0, ItemIdRole).toString();
         if (item->parent() != nullptr && !id.isEmpty())
-            platform_.openUrl(itemPageUrl(itemHost_, id));
+            openItemPage(platform_, this, itemPageUrl(itemHost_, id));
     });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -82,6 +84,7 @@ ComparisonDialog::ComparisonDialog(const RunComparison& comparison, const RunRep
     layout->addWidget(heading);
     layout->addWidget(tree_);
     layout->addWidget(buttons);
+    skinButtons(*this);
 }
 
 void ComparisonDialog::addSection(const QString& title, const std::vector<ItemChange>& changes,

@@ -1,25 +1,33 @@
 #include "desktop_platform.h"
 
+#include "skin.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace tamsel::app {
 
-void DesktopPlatform::openUrl(const QUrl& url)
+bool DesktopPlatform::openUrl(const QUrl& url)
 {
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
 bool DesktopPlatform::askYesNo(QWidget* owner, const QString& caption, const QString& text)
 {
-    return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
-           QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    skinButtons(box);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void DesktopPlatform::warn(QWidget* owner, const QString& caption, const QString& text)
 {
-    QMessageBox::warning(owner, caption, text);
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, owner);
+    // What went wrong names files and addresses: the user may copy them.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    skinButtons(box);
+    box.exec();
 }
 
 QString DesktopPlatform::saveFileName(QWidget* owner, const QString& caption, const QString& suggested,

@@ -6,7 +6,7 @@ namespace tamsel::app {
 
 class DesktopPlatform : public Platform {
 public:
-    void openUrl(const QUrl& url) override;
+    bool openUrl(const QUrl& url) override;
     bool askYesNo(QWidget* owner, const QString& caption, const QString& text) override;
     void warn(QWidget* owner, const QString& caption, const QString& text) override;
     QString saveFileName(QWidget* owner, const QString& caption, const QString& suggested,

@@ -1,6 +1,7 @@
 #include "history_charts.h"
 
 #include "rank_chart.h"
+#include "time_axis.h"
 
 #include <QChart>
 #include <QDateTime>
@@ -100,16 +101,14 @@ void addHollowPoints(QChart& chart, const QString& name, const QColor& color, co
         marker->setVisible(named);
 }
 
-// The time axis spans the points, with a day of room when there is only one.
+// The time axis spans the points, a label per day, or the times of a single day.
 void spanTime(QDateTimeAxis& axis, qreal first, qreal last)
 {
-    constexpr qreal Day = 24.0 * 3600 * 1000;
-    if (last - first < Day) {
-        first -= Day / 2;
-        last += Day / 2;
-    }
-    axis.setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(first)),
-                  QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(last)));
+    const TimeAxis span = TimeAxisFor(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(first)),
+                                      QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(last)));
+    axis.setRange(span.min, span.max);
+    axis.setTickCount(span.tickCount);
+    axis.setFormat(span.format);
 }
 
 }  // namespace

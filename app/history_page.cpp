@@ -8,12 +8,14 @@
 #include "watch_panel.h"
 
 #include <QAction>
+#include <QDataStream>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -40,10 +42,8 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
     setSkinSection(*filter_, "edit");
     filter_->setFixedWidth(201);
     filter_->setClearButtonEnabled(true);
-    for (auto [button, name] : {std::pair{open_, "btnOpenRun"}, {compare_, "btnCompareRun"}, {delete_, "btnDeleteRuns"}}) {
+    for (auto [button, name] : {std::pair{open_, "btnOpenRun"}, {compare_, "btnCompareRun"}, {delete_, "btnDeleteRuns"}})
         button->setObjectName(QString::fromLatin1(name));
-        setSkinSection(*button, "button");
-    }
     state_->setObjectName(QStringLiteral("historyState"));
     state_->setStyleSheet(QStringLiteral("color: #ff0000;"));
     state_->hide();
@@ -87,18 +87,25 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
     layout->addLayout(bar);
     layout->addWidget(state_);
     // The watch list beside the runs it makes.
-    auto* top = new QSplitter(Qt::Horizontal, this);
-    top->addWidget(list_);
-    top->addWidget(watchPanel_);
-    top->setStretchFactor(0, 3);
-    top->setStretchFactor(1, 1);
-    auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(top);
-    split->addWidget(charts_);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 3);
-    split->setSizes({120, 360});  // the pictures need the room more than the list
-    layout->addWidget(split);
+    top_ = new QSplitter(Qt::Horizontal, this);
+    top_->setObjectName(QStringLiteral("historyListSplitter"));
+    top_->addWidget(list_);
+    top_->addWidget(watchPanel_);
+    top_->setStretchFactor(0, 3);
+    top_->setStretchFactor(1, 1);
+    split_ = new QSplitter(Qt::Vertical, this);
+    split_->setObjectName(QStringLiteral("historySplitter"));
+    split_->addWidget(top_);
+    split_->addWidget(charts_);
+    // Compact rows, ten of them in view; the pictures take what the window gives beyond.
+    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
+    // Room for a horizontal bar too: the columns may not fit beside the watch list.
+    const int tenRows = 10 * list_->verticalHeader()->defaultSectionSize() + list_->horizontalHeader()->sizeHint().height() +
+                        2 * list_->frameWidth() + list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    split_->setStretchFactor(0, 0);
+    split_->setStretchFactor(1, 1);
+    split_->setSizes({tenRows, 240});
+    layout->addWidget(split_);
 
     connect(filter_, &QLineEdit::textChanged, this, &HistoryPage::showRuns);
     connect(list_, &QTableView::doubleClicked, this, [this] { openCurrent(); });
@@ -116,7 +123,30 @@ HistoryPage::HistoryPage(Platform& platform, QWidget* parent)
     });
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryPage::updateButtons);
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &HistoryPage::showSelectedShop);
+    skinButtons(*this);  // the watch panel's too
     updateButtons();
+}
+
+QByteArray HistoryPage::dividers() const
+{
+    QByteArray state;
+    QDataStream out(&state, QIODevice::WriteOnly);
+    out << split_->saveState() << top_->saveState();
+    return state;
+}
+
+void HistoryPage::setDividers(const QByteArray& state)
+{
+    if (state.isEmpty())
+        return;
+    QDataStream in(state);
+    QByteArray split;
+    QByteArray top;
+    in >> split >> top;
+    if (in.status() != QDataStream::Ok)
+        return;  // a settings file of another make: the dividers stay where they are
+    split_->restoreState(split);
+    top_->restoreState(top);
 }
 
 void HistoryPage::setRuns(std::vector<history::RunSummary> runs)

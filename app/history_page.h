@@ -10,6 +10,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QTableView;
 
 namespace tamsel::app {
@@ -35,6 +36,9 @@ public:
     void setOpeningAllowed(bool allowed);
     HistoryCharts& charts() const { return *charts_; }
     WatchPanel& watchPanel() const { return *watchPanel_; }
+    // Where the user left the dividers between the list, the watch list and the pictures.
+    QByteArray dividers() const;
+    void setDividers(const QByteArray& state);
 
 signals:
     void openRequested(std::int64_t id);
@@ -58,6 +62,8 @@ private:
     QLabel* state_;
     HistoryCharts* charts_;
     WatchPanel* watchPanel_;
+    QSplitter* top_ = nullptr;    // the run list beside the watch list
+    QSplitter* split_ = nullptr;  // both above the pictures
     bool openingAllowed_ = true;
     std::vector<history::RunSummary> runs_;  // every stored run; the model shows the filtered ones
 };

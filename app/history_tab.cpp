@@ -12,6 +12,7 @@
 #include "watch_panel.h"
 #include "watch_runner.h"
 
+#include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -100,6 +101,16 @@ void HistoryTab::save(const RunReport& report, const RunItems& items)
 history::ShopStreaks HistoryTab::streaksUpTo(const history::StoredRun& run)
 {
     return history_->streaksUpTo(run);
+}
+
+void HistoryTab::saveSettings(QSettings& settings) const
+{
+    settings.setValue(QStringLiteral("history/dividers"), page_->dividers());
+}
+
+void HistoryTab::restoreSettings(const QSettings& settings)
+{
+    page_->setDividers(settings.value(QStringLiteral("history/dividers")).toByteArray());
 }
 
 void HistoryTab::setOpeningAllowed(bool allowed)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QSettings;
 class QTabWidget;
 class QWidget;
 
@@ -35,6 +36,8 @@ public:
 
     void save(const RunReport& report, const RunItems& items);
     history::ShopStreaks streaksUpTo(const history::StoredRun& run);
+    void saveSettings(QSettings& settings) const;
+    void restoreSettings(const QSettings& settings);
     // Opening replaces the grids, which a run in progress owns.
     void setOpeningAllowed(bool allowed);
     // Pictures the item's ranks across the stored runs of the seller (ids as GBK).

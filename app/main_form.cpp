@@ -6,6 +6,7 @@
 #include "grid_model.h"
 #include "history_tab.h"
 #include "info_pages.h"
+#include "item_page.h"
 #include "link_label.h"
 #include "local_time.h"
 #include "platform.h"
@@ -20,9 +21,11 @@
 #include "table_actions.h"
 #include "sort_grid.h"
 #include "update_check.h"
+#include "user_settings.h"
 #include "verdict_delegate.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -81,6 +84,7 @@ TMainForm::TMainForm(const AppHosts& hosts, Platform& platform, const std::strin
     run_ = std::make_unique<DetectionRun>(*this, hosts_.searchHost);
     FormCreate();
     setupHistory(historyPath);
+    restoreSettings();
     // Once the window stands, while the user starts typing.
     QTimer::singleShot(PrepareChartsAfterMs, this, &prepareCharts);
 }
@@ -516,6 +520,30 @@ void TMainForm::resizeEvent(QResizeEvent* event)
     FormResize();
 }
 
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    QSettings settings = UserSettings();
+    settings.setValue(QStringLiteral("window/geometry"), skinFrame_->restoredGeometry());
+    settings.setValue(QStringLiteral("window/maximized"), skinFrame_->isMaximized());
+    settings.setValue(QStringLiteral("window/tab"), MainPage_->currentIndex());
+    historyTab_->saveSettings(settings);
+    QWidget::closeEvent(event);
+}
+
+void TMainForm::restoreSettings()
+{
+    const QSettings settings = UserSettings();
+    const QRect geometry = settings.value(QStringLiteral("window/geometry")).toRect();
+    if (geometry.isValid())
+        setGeometry(QRect(geometry.topLeft(), geometry.size().expandedTo(MinimumOuterSize)));
+    if (settings.value(QStringLiteral("window/maximized"), false).toBool())
+        skinFrame_->toggleMaximized();
+    const int tab = settings.value(QStringLiteral("window/tab"), 0).toInt();
+    if (tab >= 0 && tab < MainPage_->count())
+        MainPage_->setCurrentIndex(tab);
+    historyTab_->restoreSettings(settings);
+}
+
 void TMainForm::FormResize()
 {
     const int W = width();
@@ -710,7 +738,7 @@ void TMainForm::openItemPage(const ResultGrid& grid, int idColumn)
     const std::string id = grid.gridModel().cell(idColumn, grid.selectionTop());
     if (id.empty())
         return;
-    platform_.openUrl(itemPageUrl(hosts_.itemHost, displayText(id)));
+    app::openItemPage(platform_, this, itemPageUrl(hosts_.itemHost, displayText(id)));
 }
 
 void TMainForm::sgData3MouseDown(Qt::MouseButton button, QPoint pos)

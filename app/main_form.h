@@ -101,6 +101,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setupForm();
@@ -117,6 +118,9 @@ private:
     void setupADPanel(int index, QWidget& sheet);
     void setupWebViews();
     void setupTabOrder();
+    // What the user left the last time: the window's size and place, maximized or not, and the
+    // tab; nothing on the first start.
+    void restoreSettings();
 
     void FormCreate();
     void FormResize();

@@ -13,8 +13,8 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
-    // Hands the URL to the system's web browser; a failure is not reported.
-    virtual void openUrl(const QUrl& url) = 0;
+    // Hands the URL to the system's web browser; false when nothing took it (no browser set up).
+    virtual bool openUrl(const QUrl& url) = 0;
     // A Yes/No question with the question icon; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& caption, const QString& text) = 0;
     // A message with the warning icon and an OK button.

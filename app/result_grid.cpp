@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QHelpEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QStyle>
 #include <QToolTip>
 
@@ -14,6 +16,8 @@
 #include <cstdlib>
 
 namespace tamsel::app {
+
+const QColor ResultGrid::SelectedRowFrame(0x1f, 0x5f, 0xa8);
 
 namespace {
 
@@ -281,6 +285,21 @@ QString ResultGrid::clippedText(QPoint viewportPos) const
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     const int needed = fontMetrics().horizontalAdvance(text) + 2 * margin;
     return needed > visualRect(index).width() ? text : QString();
+}
+
+void ResultGrid::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    // The selected rows framed: the selection's colour alone is too faint beside the verdicts'.
+    QPainter painter(viewport());
+    painter.setPen(QPen(SelectedRowFrame, 2));
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        const QRect top = visualRect(model()->index(range.top(), range.left()));
+        const QRect bottom = visualRect(model()->index(range.bottom(), range.right()));
+        const QRect rows = top.united(bottom).adjusted(1, 1, -1, -1);
+        if (rows.intersects(event->rect()))
+            painter.drawRect(rows);
+    }
 }
 
 void ResultGrid::setTitleNotes(std::map<std::string, QString> notes, int idColumn)

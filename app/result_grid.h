@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPoint>
 #include <QTableView>
 
@@ -24,6 +25,8 @@ class ResultGrid : public QTableView {
 
 public:
     static constexpr int ScrollBarOverlap = 16;
+    // Around the selected rows.
+    static const QColor SelectedRowFrame;
 
     ResultGrid(GridModel& model, int rowHeight, QWidget* parent);
 
@@ -61,6 +64,7 @@ protected:
     void updateGeometries() override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -1,8 +1,13 @@
 #include "skin.h"
 
+#include <QPushButton>
+#include <QStyle>
+
 #include "stored_skin.h"
 
 #include <QList>
+#include <QPushButton>
+#include <QStyle>
 #include <QVariant>
 
 #include <zlib.h>
@@ -241,6 +246,20 @@ QString Skin::styleSheet() const
 void setSkinSection(QObject& control, const char* section)
 {
     control.setProperty("skinSection", QString::fromLatin1(section));
+}
+
+void skinButtons(QWidget& widget)
+{
+    constexpr QSize DesignButton(75, 25);
+    for (QPushButton* button : widget.findChildren<QPushButton*>()) {
+        setSkinSection(*button, "button");
+        // A button polished already takes the section's rule only when polished anew.
+        if (button->testAttribute(Qt::WA_WState_Polished)) {
+            button->style()->unpolish(button);
+            button->style()->polish(button);
+        }
+        button->setMinimumSize(button->minimumSize().expandedTo(DesignButton));
+    }
 }
 
 }  // namespace tamsel::app

@@ -49,5 +49,8 @@ private:
 
 // Tags a control with the skin section that gives its look.
 void setSkinSection(QObject& control, const char* section);
+// Every push button of `widget` (a dialog, a page) drawn and sized as the window's own: the
+// skin's button, at least the design's 75 x 25.
+void skinButtons(QWidget& widget);
 
 }  // namespace tamsel::app

@@ -62,6 +62,8 @@ SkinFrame::SkinFrame(QWidget& window, QWidget& client, const Skin& skin)
     minimizeButton_ = make("skinFrameMinimize", skin.pixmap(Frame, QStringLiteral("button-minimize")), hover);
     maximizeButton_ = make("skinFrameMaximize", maximizeGlyph_, hover);
     closeButton_ = make("skinFrameClose", skin.pixmap(Frame, QStringLiteral("button-close")), closeHover);
+    minimizeButton_->setToolTip(QStringLiteral("最小化"));
+    closeButton_->setToolTip(QStringLiteral("关闭"));
 
     systemMenu_ = new QMenu(this);
     systemMenu_->setObjectName(QStringLiteral("skinFrameMenu"));
@@ -73,6 +75,7 @@ SkinFrame::SkinFrame(QWidget& window, QWidget& client, const Skin& skin)
 
     window_.installEventFilter(this);
     lower();
+    updateButtons();
     layoutFrame();
 }
 
@@ -117,6 +120,16 @@ void SkinFrame::toggleRollUp()
     updateButtons();
 }
 
+QRect SkinFrame::restoredGeometry() const
+{
+    if (maximized_)
+        return normalGeometry_;
+    QRect geometry = window_.geometry();
+    if (rolledUp_)
+        geometry.setHeight(unrolledHeight_);
+    return geometry;
+}
+
 void SkinFrame::toggleMaximized()
 {
     if (rolledUp_)
@@ -138,7 +151,9 @@ void SkinFrame::toggleMaximized()
 void SkinFrame::updateButtons()
 {
     maximizeButton_->setGlyph(maximized_ ? restoreGlyph_ : maximizeGlyph_);
+    maximizeButton_->setToolTip(maximized_ ? QStringLiteral("还原") : QStringLiteral("最大化"));
     rollUpButton_->setGlyph(rolledUp_ ? rollDownGlyph_ : rollUpGlyph_);
+    rollUpButton_->setToolTip(rolledUp_ ? QStringLiteral("展开") : QStringLiteral("收起"));
 }
 
 void SkinFrame::showSystemMenu()

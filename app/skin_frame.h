@@ -37,6 +37,8 @@ public:
 
     bool isRolledUp() const { return rolledUp_; }
     bool isMaximized() const { return maximized_; }
+    // The window's place and size when neither maximized nor rolled up.
+    QRect restoredGeometry() const;
     void toggleRollUp();
     void toggleMaximized();
 

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QTableView>
 
+#include <algorithm>
 #include <map>
 
 namespace tamsel::app {
@@ -31,22 +32,42 @@ QString selectedCellsText(const QTableView& view)
 {
     // Rows and columns in view order, whatever order the cells were selected in.
     std::map<int, std::map<int, QString>> rows;
-    std::map<int, int> columns;
+    std::map<int, int> columns;  // visual column -> logical column
+    std::map<int, int> selectedPerRow;
     for (const QModelIndex& index : view.selectionModel()->selectedIndexes()) {
         if (view.isColumnHidden(index.column()) || view.isRowHidden(index.row()))
             continue;
         const int column = view.horizontalHeader()->visualIndex(index.column());
-        rows[view.verticalHeader()->visualIndex(index.row())][column] = cellText(index);
-        columns[column] = 0;
+        const int row = view.verticalHeader()->visualIndex(index.row());
+        rows[row][column] = cellText(index);
+        columns[column] = index.column();
+        ++selectedPerRow[row];
     }
     QStringList lines;
     for (const auto& [row, cells] : rows) {
         QStringList fields;
+        bool anyText = false;
         for (const auto& column : columns) {
             const auto found = cells.find(column.first);
             fields << (found == cells.end() ? QString() : found->second);
+            anyText = anyText || !fields.back().isEmpty();
         }
-        lines << fields.join(QLatin1Char('\t'));
+        // The grids' empty bottom row, and any other row of nothing, is no line.
+        if (anyText)
+            lines << fields.join(QLatin1Char('\t'));
+    }
+    // Whole rows copy as a table: its header first.
+    int visibleColumns = 0;
+    for (int column = 0; column < view.model()->columnCount(); ++column)
+        visibleColumns += !view.isColumnHidden(column);
+    const bool wholeRows = !rows.empty() && std::all_of(selectedPerRow.begin(), selectedPerRow.end(), [&](const auto& row) {
+        return row.second == visibleColumns;
+    });
+    if (wholeRows && !lines.isEmpty()) {
+        QStringList header;
+        for (const auto& column : columns)
+            header << view.model()->headerData(column.second, Qt::Horizontal, Qt::DisplayRole).toString();
+        lines.prepend(header.join(QLatin1Char('\t')));
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -37,10 +37,8 @@ WatchPanel::WatchPanel(QWidget* parent)
     seller_->setObjectName(QStringLiteral("watchSeller"));
     seller_->setPlaceholderText(QStringLiteral("卖家ID"));
     setSkinSection(*seller_, "edit");
-    for (auto [button, name] : {std::pair{add_, "btnWatchAdd"}, {remove_, "btnWatchRemove"}, {run_, "btnWatchRun"}}) {
+    for (auto [button, name] : {std::pair{add_, "btnWatchAdd"}, {remove_, "btnWatchRemove"}, {run_, "btnWatchRun"}})
         button->setObjectName(QString::fromLatin1(name));
-        setSkinSection(*button, "button");
-    }
     daily_->setObjectName(QStringLiteral("watchDaily"));
     time_->setObjectName(QStringLiteral("watchTime"));
     time_->setDisplayFormat(QStringLiteral("HH:mm"));

@@ -6,22 +6,13 @@
 #include "main_form.h"
 #include "run_history.h"
 #include "stored_run.h"
+#include "user_settings.h"
 
 #include <QDateTime>
 #include <QFutureWatcher>
-#include <QSettings>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace tamsel::app {
-namespace {
-
-QSettings settings()
-{
-    return QSettings(QStringLiteral("Tamsel"), QStringLiteral("tamsel"));
-}
-
-}  // namespace
-
 WatchRunner::WatchRunner(TMainForm& window, RunHistory& history, QObject* parent)
     : QObject(parent), window_(window), history_(history), dailyTimer_(new QTimer(this))
 {
@@ -35,7 +26,7 @@ WatchRunner::WatchRunner(TMainForm& window, RunHistory& history, QObject* parent
     connect(&window_, &TMainForm::runFinished, this, &WatchRunner::runFinished);
     connect(&window_, &TMainForm::stopRequested, this, &WatchRunner::stopRequested);
 
-    const QSettings stored = settings();
+    const QSettings stored = UserSettings();
     daily_ = stored.value(QStringLiteral("watch/daily"), false).toBool();
     dailyAt_ = QTime::fromString(stored.value(QStringLiteral("watch/time"), QStringLiteral("08:00")).toString(),
                                  QStringLiteral("HH:mm"));
@@ -126,7 +117,7 @@ void WatchRunner::setDaily(bool on, QTime at)
 {
     daily_ = on;
     dailyAt_ = at;
-    QSettings stored = settings();
+    QSettings stored = UserSettings();
     stored.setValue(QStringLiteral("watch/daily"), on);
     stored.setValue(QStringLiteral("watch/time"), at.toString(QStringLiteral("HH:mm")));
     armDaily();

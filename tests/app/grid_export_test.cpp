@@ -47,6 +47,8 @@ QString runFileName(TMainForm& form, const QString& grid)
         .arg(QDateTime::fromMSecsSinceEpoch(started).toString(QStringLiteral("yyyyMMdd-HHmmss")), grid);
 }
 
+enum class Selection { Cells, WholeRows, All };
+
 // What writes the file: the function itself, or a command of the window that uses it.
 enum class Writer { Function, GridCsvExport, RankPicturePng };
 
@@ -70,8 +72,21 @@ private slots:
         QVERIFY(waitUntil([&] { return !form.run().running(); }, 60000));
     }
 
+    void ctrlCCopiesTheSelectedVisibleCells_data()
+    {
+        QTest::addColumn<int>("selection");
+        QTest::addColumn<bool>("header");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("some cells") << int(Selection::Cells) << false << 2;
+        QTest::newRow("whole rows: with the header") << int(Selection::WholeRows) << true << 2;
+        QTest::newRow("everything: no empty bottom line") << int(Selection::All) << true << 125;
+    }
+
     void ctrlCCopiesTheSelectedVisibleCells()
     {
+        QFETCH(int, selection);
+        QFETCH(bool, header);
+        QFETCH(int, rows);
         TMainForm& form = window_->form();
         auto& grid = control<ResultGrid>(form, "sgData3");
         form.findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);
@@ -79,19 +94,35 @@ private slots:
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         grid.setFocus();
-        // Grid rows 1-2, columns 1 to 8: the hidden id column is left out.
-        grid.selectionModel()->select(QItemSelection(grid.model()->index(0, 0), grid.model()->index(1, 7)),
-                                      QItemSelectionModel::ClearAndSelect);
+        switch (Selection(selection)) {
+        case Selection::Cells:  // grid rows 1-2, columns 1 to 6: not the verdict
+            grid.selectionModel()->select(QItemSelection(grid.model()->index(0, 0), grid.model()->index(1, 5)),
+                                          QItemSelectionModel::ClearAndSelect);
+            break;
+        case Selection::WholeRows:
+            grid.selectionModel()->select(QItemSelection(grid.model()->index(0, 0), grid.model()->index(1, 0)),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            break;
+        case Selection::All:
+            grid.selectAll();
+            break;
+        }
         QApplication::clipboard()->clear();
         QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+        // Column 8 holds the hidden id, never copied.
+        const int lastColumn = Selection(selection) == Selection::Cells ? 6 : 7;
         QStringList expected;
-        for (int row = 1; row <= 2; ++row) {
+        if (header)
+            expected << QStringLiteral("宝贝\t成交量\t价格\t实际排名\t理论排名\t差值\t");
+        for (int row = 1; row <= rows; ++row) {
             QStringList cells;
-            for (int col = 1; col <= 7; ++col)
+            for (int col = 1; col <= lastColumn; ++col)
                 cells << QString::fromStdString(gbkToUtf8(form.sgData3().cell(col, row)));
             expected << cells.join(QLatin1Char('\t'));
         }
-        QCOMPARE(QApplication::clipboard()->text(), expected.join(QLatin1Char('\n')));
+        const QString copied = QApplication::clipboard()->text();
+        QCOMPARE(copied, expected.join(QLatin1Char('\n')));
+        QVERIFY(!copied.endsWith(QLatin1Char('\n')));
     }
 
     void theMenuExportsAGridAsCsv()

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cmath>
+
 using namespace tamsel::app;
 using namespace tamsel::app::testing;
 
@@ -94,16 +96,20 @@ private slots:
         QTest::addColumn<int>("tab");
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("opened");
+        QTest::addColumn<bool>("browser");
         QTest::newRow("all items, id in column 5") << QStringLiteral("sgData1") << 5 << 0 << int(Qt::LeftButton)
-                                                   << QStringLiteral("id=67890");
+                                                   << QStringLiteral("id=67890") << true;
+        QTest::newRow("no browser set up: the address to copy") << QStringLiteral("sgData2") << 4 << 1
+                                                                << int(Qt::LeftButton) << QStringLiteral("id=67890")
+                                                                << false;
         QTest::newRow("demoted items, id in column 4") << QStringLiteral("sgData2") << 4 << 1 << int(Qt::LeftButton)
-                                                       << QStringLiteral("id=67890");
+                                                       << QStringLiteral("id=67890") << true;
         QTest::newRow("ranking, id in column 8") << QStringLiteral("sgData3") << 8 << 2 << int(Qt::LeftButton)
-                                                 << QStringLiteral("id=67890");
+                                                 << QStringLiteral("id=67890") << true;
         QTest::newRow("right button opens nothing") << QStringLiteral("sgData3") << 8 << 2 << int(Qt::RightButton)
-                                                    << QString();
+                                                    << QString() << true;
         QTest::newRow("middle button opens nothing") << QStringLiteral("sgData1") << 5 << 0 << int(Qt::MiddleButton)
-                                                     << QString();
+                                                     << QString() << true;
     }
 
     void aDoubleClickOpensTheItemPageOfItsRow()
@@ -113,6 +119,8 @@ private slots:
         QFETCH(int, tab);
         QFETCH(int, button);
         QFETCH(QString, opened);
+        QFETCH(bool, browser);
+        platform().browserSetUp = browser;
         control<QTabWidget>(form(), "MainPage").setCurrentIndex(tab);
         auto& view = control<ResultGrid>(form(), grid.toLatin1().constData());
         GridModel& model = view.gridModel();
@@ -124,9 +132,13 @@ private slots:
 
         doubleClick(*view.viewport(), view.visualRect(model.index(1, 0)).center(), static_cast<Qt::MouseButton>(button));
         QCOMPARE(platform().opened.size(), opened.isEmpty() ? 0 : 1);
+        const QUrl page(QStringLiteral("http://%1/item.htm?%2").arg(QString::fromStdString(window_->host()), opened));
         if (!opened.isEmpty())
-            QCOMPARE(platform().opened.at(0),
-                     QUrl(QStringLiteral("http://%1/item.htm?%2").arg(QString::fromStdString(window_->host()), opened)));
+            QCOMPARE(platform().opened.at(0), page);
+        // Nothing silent: without a browser the message gives the address.
+        QCOMPARE(platform().warnings.size(), browser ? 0 : 1);
+        if (!browser)
+            QVERIFY(platform().warnings[0].text.endsWith(page.toString()));
     }
 
     void aDoubleClickOnARowWithoutIdOpensNothing()
@@ -195,6 +207,30 @@ private slots:
         QVERIFY2(underline > 40, "the demoted verdict has an underline");
         QCOMPARE(redPixels(1, &underline), 0);
         QCOMPARE(redPixels(2, &underline), 0);
+    }
+
+    void theSelectedRowStandsOutAndItsVerdictStillReads()
+    {
+        tamsel::StringGrid& grid = form().sgData3();
+        grid.setCell(7, 1, std::string(tamsel::VerdictDemoted));
+        auto& view = control<ResultGrid>(form(), "sgData3");
+        view.selectionModel()->select(view.gridModel().index(0, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        const QImage image = view.viewport()->grab().toImage();
+        const QRect selected = view.visualRect(view.gridModel().index(0, 0));
+        const QRect other = view.visualRect(view.gridModel().index(1, 0));
+        // Framed in a strong blue, which the next row is not.
+        QCOMPARE(image.pixelColor(selected.center().x(), selected.top() + 1), ResultGrid::SelectedRowFrame);
+        QVERIFY(image.pixelColor(other.center().x(), other.top() + 1) != ResultGrid::SelectedRowFrame);
+        // Pure red on the selection's colour still reads (a contrast of 3 at least).
+        const auto luminance = [](const QColor& c) {
+            const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+        };
+        const QColor background = image.pixelColor(selected.right() - 4, selected.center().y());
+        QVERIFY(background != QColor(Qt::white));
+        QVERIFY2((luminance(background) + 0.05) / (luminance(QColor(255, 0, 0)) + 0.05) >= 3.0,
+                 qPrintable(background.name()));
     }
 
     void aLeftPressOnAHeaderSortsAndTheNextOneReverses()

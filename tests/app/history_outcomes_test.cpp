@@ -2,6 +2,7 @@
 // stored complete, then with page 2 of its sales order failing, then complete again. Nothing in
 // the shop changed, and nothing the window shows says it did.
 #include "app_test_main.h"
+#include "desktop_platform.h"
 #include "codepage.h"
 #include "detection_run.h"
 #include "headless_host.h"
@@ -15,8 +16,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -183,6 +187,52 @@ private slots:
         auto& sbar = control<QLabel>(form, "sbar");
         QCOMPARE(sbar.text(), QStringLiteral("已导出 3 个文件到 %1").arg(QDir::toNativeSeparators(target.path())));
         QVERIFY(sbar.toolTip().contains(QStringLiteral("-2.csv")));
+    }
+
+    void buttonsAreDrawnAsTheWindowsOwn()
+    {
+        SimulatedWindow window({}, false, path_);
+        TMainForm& form = window.form();
+        control<QTabWidget>(form, "MainPage").setCurrentIndex(6);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QPushButton& search = control<QPushButton>(form, "btnSearch");
+        QCOMPARE(search.font().pixelSize(), 13);  // the skin's button
+        const auto likeTheWindows = [&](const QPushButton& button) {
+            return button.property("skinSection").toString() == QStringLiteral("button") &&
+                   button.minimumWidth() >= 75 && button.minimumHeight() >= 25 &&
+                   button.font().pixelSize() == search.font().pixelSize() &&
+                   button.font().family() == search.font().family();
+        };
+        for (const QPushButton* button : control<QWidget>(form, "skinTabSheet7").findChildren<QPushButton*>())
+            QVERIFY2(likeTheWindows(*button), qPrintable(button->objectName()));
+
+        auto& list = control<QTableView>(form, "historyList");
+        list.selectRow(0);
+        control<QPushButton>(form, "btnCompareRun").click();
+        auto* dialog = form.findChild<QDialog*>(QStringLiteral("comparisonDialog"));
+        QVERIFY(dialog != nullptr);
+        for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+            QVERIFY2(likeTheWindows(*button), qPrintable(button->text()));
+        delete dialog;
+
+        // The questions and warnings of the desktop, too.
+        DesktopPlatform desktop;
+        int buttons = 0;
+        bool allLikeTheWindows = true;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            for (const QPushButton* button : box->findChildren<QPushButton*>()) {
+                ++buttons;
+                allLikeTheWindows = allLikeTheWindows && likeTheWindows(*button);
+            }
+            box->button(QMessageBox::No)->click();
+        });
+        QVERIFY(!desktop.askYesNo(&form, QStringLiteral("删除探测记录"), QStringLiteral("确定删除吗？")));
+        QCOMPARE(buttons, 2);
+        QVERIFY(allLikeTheWindows);
     }
 
 private:

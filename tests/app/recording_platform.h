@@ -17,7 +17,11 @@ public:
         QString text;
     };
 
-    void openUrl(const QUrl& url) override { opened.append(url); }
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return browserSetUp;
+    }
     bool askYesNo(QWidget*, const QString& caption, const QString& text) override
     {
         questions.append({caption, text});
@@ -33,6 +37,7 @@ public:
     QString existingFolder(QWidget*, const QString&) override { return chosenFolder; }
 
     bool answerYes = false;
+    bool browserSetUp = true;  // what openUrl answers
     QString chosenFile;    // the answer of every save dialog; empty: cancelled
     QString chosenFolder;  // the answer of every folder dialog; empty: cancelled
     QList<QUrl> opened;

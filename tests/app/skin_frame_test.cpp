@@ -67,14 +67,18 @@ private slots:
 
     void rollingUpLeavesTheCaptionBarAndUnrollingRestores()
     {
+        auto& rollUp = control<QWidget>(form(), "skinFrameRollUp");
+        QCOMPARE(rollUp.toolTip(), QStringLiteral("收起"));
         frame().toggleRollUp();
         QVERIFY(frame().isRolledUp());
+        QCOMPARE(rollUp.toolTip(), QStringLiteral("展开"));
         QVERIFY(waitUntil([&] { return form().height() == frame().captionHeight(); }, 2000));
         QVERIFY(!control<QWidget>(form(), "skinClient").isVisible());
         frame().toggleRollUp();
         QVERIFY(waitUntil([&] { return form().height() == 653; }, 2000));
         QVERIFY(control<QWidget>(form(), "skinClient").isVisible());
         QCOMPARE(form().minimumSize(), QSize(1025, 653));
+        QCOMPARE(rollUp.toolTip(), QStringLiteral("收起"));
     }
 
     void theCloseButtonClosesTheWindow()
