@@ -1,8 +1,55 @@
 #include "axis_scale.h"
+#include "rank_picture.h"
+#include "rank_view.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <set>
+
 using namespace tamsel;
+
+namespace {
+
+RankPoint point(int32_t theoreticalRank, int32_t actualRank, bool judgedDemoted = false)
+{
+    RankPoint point;
+    point.theoreticalRank = theoreticalRank;
+    point.actualRank = actualRank;
+    point.itemId = std::to_string(theoreticalRank);
+    point.judgedDemoted = judgedDemoted;
+    return point;
+}
+
+// Thirty items in place, but for the third best seller, demoted to 140, and the 25th, raised to 2.
+RankPicture thirtyItems()
+{
+    RankPicture picture;
+    for (int32_t rank = 1; rank <= 30; ++rank)
+        picture.points.push_back(point(rank, rank == 3 ? 140 : rank == 25 ? 2 : rank, rank == 3));
+    picture.largestRank = 140;
+    return picture;
+}
+
+std::set<int32_t> theoreticalRanks(const RankView& view)
+{
+    std::set<int32_t> ranks;
+    for (const RankSeries& series : view.series)
+        for (const RankPoint& point : series.points)
+            ranks.insert(point.theoreticalRank);
+    return ranks;
+}
+
+std::set<int32_t> ranksUpTo(int32_t last)
+{
+    std::set<int32_t> ranks;
+    for (int32_t rank = 1; rank <= last; ++rank)
+        ranks.insert(rank);
+    return ranks;
+}
+
+}  // namespace
 
 TEST(RoundStep, IsOneTwoOrFiveTimesAPowerOfTenAndNeverBelowOne)
 {
@@ -30,4 +77,59 @@ TEST(FittedScale, EndsOnTheFirstTickAtOrPastTheLargest)
         EXPECT_EQ(scale.end, c.end) << c.largest;
         EXPECT_EQ(scale.step, c.step) << c.largest;
     }
+}
+
+TEST(RankView, ShowsTheTopSellersWithAxesFittedToThem)
+{
+    struct Case {
+        const char* name;
+        int32_t topSellers;
+        std::set<int32_t> shown;
+        int32_t acrossEnd;
+        int32_t downEnd;
+    };
+    const Case cases[] = {
+        {"the whole shop", WholeShop, ranksUpTo(30), 30, 140},
+        {"more than the shop holds", 100, ranksUpTo(30), 30, 140},
+        {"the top 20, the demoted third among them", 20, ranksUpTo(20), 20, 140},
+        {"the top 2, on axes of ten places", 2, ranksUpTo(2), 10, 10},
+    };
+    const RankPicture picture = thirtyItems();
+    for (const Case& c : cases) {
+        const RankView view = RankViewOf(picture, c.topSellers);
+        EXPECT_EQ(theoreticalRanks(view), c.shown) << c.name;
+        EXPECT_EQ(view.across.end, c.acrossEnd) << c.name;
+        EXPECT_EQ(view.down.end, c.downEnd) << c.name;
+        EXPECT_EQ(view.diagonalEnd, std::min(c.acrossEnd, c.downEnd)) << c.name;
+    }
+}
+
+TEST(RankView, PutsEachPointInTheSeriesOfItsKindOnce)
+{
+    const RankView view = RankViewOf(thirtyItems(), WholeShop);
+    std::map<RankPointKind, std::set<int32_t>> byKind;
+    for (const RankSeries& series : view.series)
+        for (const RankPoint& point : series.points)
+            byKind[series.kind].insert(point.theoreticalRank);
+    std::set<int32_t> topTen = ranksUpTo(10);
+    topTen.erase(3);
+    std::set<int32_t> others = ranksUpTo(30);
+    for (int32_t rank = 1; rank <= 10; ++rank)
+        others.erase(rank);
+    EXPECT_EQ(byKind[RankPointKind::JudgedDemoted], std::set<int32_t>{3});
+    EXPECT_EQ(byKind[RankPointKind::TopTen], topTen);
+    EXPECT_EQ(byKind[RankPointKind::Other], others);
+    EXPECT_EQ(view.series.back().kind, RankPointKind::JudgedDemoted);
+}
+
+TEST(PointStyle, KindsDifferInShapeAndInColour)
+{
+    std::set<MarkerShape> shapes;
+    std::set<uint32_t> colours;
+    for (const RankPointKind kind : {RankPointKind::Other, RankPointKind::TopTen, RankPointKind::JudgedDemoted}) {
+        shapes.insert(StyleOf(kind).shape);
+        colours.insert(StyleOf(kind).rgb);
+    }
+    EXPECT_EQ(shapes.size(), 3u);
+    EXPECT_EQ(colours.size(), 3u);
 }
