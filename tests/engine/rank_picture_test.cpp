@@ -1,10 +1,13 @@
 #include "axis_scale.h"
+#include "codepage.h"
+#include "memory_grid.h"
 #include "rank_picture.h"
 #include "rank_view.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <set>
 
@@ -47,6 +50,30 @@ std::set<int32_t> ranksUpTo(int32_t last)
     for (int32_t rank = 1; rank <= last; ++rank)
         ranks.insert(rank);
     return ranks;
+}
+
+std::chrono::system_clock::time_point localTime(int year, int month, int day, int hour, int minute)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&local));
+}
+
+RankPicture pictureOfRun(std::optional<RunOutcome> outcome)
+{
+    std::optional<RunReport> run;
+    if (outcome) {
+        run.emplace();
+        run->sellerId = utf8ToGbk("小美的店");
+        run->started = localTime(2024, 5, 7, 9, 5);
+        run->outcome = *outcome;
+    }
+    return RankPictureOf(MemoryGrid(5, 2), MemoryGrid(9, 2), run);
 }
 
 }  // namespace
@@ -132,4 +159,38 @@ TEST(PointStyle, KindsDifferInShapeAndInColour)
     }
     EXPECT_EQ(shapes.size(), 3u);
     EXPECT_EQ(colours.size(), 3u);
+}
+
+TEST(RankPictureOfRun, TitleNamesTheSellerTheStartAndTheOutcome)
+{
+    struct Case {
+        RunOutcome outcome;
+        std::string title;
+    };
+    const Case cases[] = {
+        {RunOutcome::Complete, "卖家 小美的店 · 2024-05-07 09:05 · 探测完成"},
+        {RunOutcome::Incomplete, "卖家 小美的店 · 2024-05-07 09:05 · 探测不完整，结果可能不全"},
+        {RunOutcome::Failed, "卖家 小美的店 · 2024-05-07 09:05 · 探测失败"},
+        {RunOutcome::Stopped, "卖家 小美的店 · 2024-05-07 09:05 · 探测已停止"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pictureOfRun(c.outcome).title, c.title);
+}
+
+TEST(RankPictureOfRun, SaysWhyARunThatWasNotJudgedHasNothingToDraw)
+{
+    struct Case {
+        std::optional<RunOutcome> outcome;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {RunOutcome::Complete, ""},
+        {RunOutcome::Incomplete, ""},
+        {RunOutcome::Failed, "这次探测失败，没有排名可画"},
+        {RunOutcome::Stopped, "探测已停止，没有排名可画"},
+        {std::nullopt, "还没有探测结果，没有排名可画"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pictureOfRun(c.outcome).notDrawnReason, c.reason) << c.reason;
+    EXPECT_EQ(pictureOfRun(std::nullopt).title, "");
 }
