@@ -1,16 +1,19 @@
 #pragma once
 
 #include "rank_picture.h"
+#include "rank_view.h"
 
 #include <QChartView>
 #include <QDialog>
+#include <QTimer>
 
+#include <array>
 #include <deque>
 #include <string>
 #include <vector>
 
-class QListWidget;
-class QScatterSeries;
+class QComboBox;
+class QValueAxis;
 
 namespace tamsel::app {
 
@@ -33,17 +36,22 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
-// The rank picture of the run the grids show: every ranked item by its place by sales (across)
-// and its place in the default order (down), the diagonal where the two agree, the ten best
-// sellers and the items judged demoted in red; the items demoted outright are listed beside it.
+// The rank picture of the run the grids show: the ranked items by their place by sales (across)
+// and their place in the default order (down), the diagonal where the two agree, the ten best
+// sellers and the items judged demoted marked apart; the items demoted outright are listed
+// beside it.
 class RankChartDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // The views offered, by how many of the best sellers they show; the whole shop last.
+    static constexpr std::array<int32_t, 4> TopSellerChoices{100, 200, 500, WholeShop};
+    static constexpr int32_t FirstTopSellers = 200;
+
     RankChartDialog(RankPicture picture, std::string itemHost, Platform& platform, QWidget* parent);
 
     QChart& chart() const { return *chart_; }
-    // Whether every point has been added; the picture fills in over a few turns of the event loop.
+    // Whether every point of the view has been added; it fills in over a few turns of the event loop.
     bool complete() const { return pending_.empty(); }
 
 signals:
@@ -51,26 +59,28 @@ signals:
     void itemClicked(const std::string& itemId);
 
 private:
-    struct Kind {
-        QString name;
-        QColor color;
-        qreal size;
-        bool rectangles;
-    };
     struct Chunk {
-        const Kind* kind;
+        RankPointKind kind;
         QList<QPointF> points;
         bool first;  // the kind's first chunk, the one the legend names
     };
 
-    void queuePoints(const Kind& kind, const std::vector<const RankPoint*>& points);
+    void setupChart();
+    QComboBox* setupTopSellerChoice();
+    QWidget* setupDemotedList();
+    void showView(int32_t topSellers);
+    void queueSeries(const RankSeries& series);
     void addNextChunk();
     const RankPoint* pointAt(const QPointF& value) const;
 
     RankPicture picture_;
     std::vector<const RankPoint*> byTheoreticalRank_;  // index: theoretical rank
-    QChart* chart_;
+    QChart* chart_ = nullptr;
+    QValueAxis* across_ = nullptr;
+    QValueAxis* down_ = nullptr;
+    ZoomingChartView* view_ = nullptr;
     std::deque<Chunk> pending_;
+    QTimer chunkTimer_;
     std::string itemHost_;
     Platform& platform_;
 };

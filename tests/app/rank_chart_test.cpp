@@ -1,18 +1,22 @@
-// The rank picture: its data against the grids for the simulator's shops, its series, a click
-// that selects the item's row in sgData3, and saving it as PNG.
+// The rank picture: its data against the grids for the simulator's shops, the series and axes
+// of each view, the legend, a click that selects the item's row in sgData3, and saving it as
+// PNG.
 #include "app_test_main.h"
 #include "detection_run.h"
 #include "gbk_text.h"
 #include "headless_host.h"
 #include "rank_chart.h"
 #include "rank_picture.h"
+#include "rank_view.h"
 #include "result_grid.h"
 #include "system_texts.h"
 #include "window_helpers.h"
 
 #include <QAction>
 #include <QChart>
+#include <QComboBox>
 #include <QFile>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -39,13 +43,50 @@ std::set<std::string> idsWhere(const StringGrid& grid, int idColumn, const std::
 }
 
 // Every scatter point of the chart by series name.
-std::map<QString, int> pointsBySeries(RankChartDialog& dialog)
+std::map<QString, int> pointsBySeries(const QChart& chart)
 {
     std::map<QString, int> counts;
-    for (QAbstractSeries* series : dialog.chart().series())
+    for (QAbstractSeries* series : chart.series())
         if (auto* scatter = qobject_cast<QScatterSeries*>(series))
             counts[scatter->name()] += static_cast<int>(scatter->count());
     return counts;
+}
+
+std::map<QString, int> pointsBySeries(const RankView& view)
+{
+    std::map<QString, int> counts;
+    for (const RankSeries& series : view.series)
+        counts[QString::fromUtf8(StyleOf(series.kind).name.data())] = static_cast<int>(series.points.size());
+    return counts;
+}
+
+QValueAxis& axis(const QChart& chart, Qt::Orientation orientation)
+{
+    return *static_cast<QValueAxis*>(chart.axes(orientation).first());
+}
+
+// Fifty items, each in its place.
+RankPicture fiftyItems()
+{
+    RankPicture picture;
+    for (int32_t rank = 1; rank <= 50; ++rank) {
+        RankPoint point;
+        point.theoreticalRank = rank;
+        point.actualRank = rank;
+        picture.points.push_back(point);
+    }
+    picture.largestRank = 50;
+    return picture;
+}
+
+// The shape of each scatter series that the legend names.
+std::map<QString, QScatterSeries::MarkerShape> legendShapes(const QChart& chart)
+{
+    std::map<QString, QScatterSeries::MarkerShape> shapes;
+    for (QLegendMarker* marker : chart.legend()->markers())
+        if (auto* scatter = qobject_cast<QScatterSeries*>(marker->series()); scatter != nullptr && marker->isVisible())
+            shapes[scatter->name()] = scatter->markerShape();
+    return shapes;
 }
 
 }  // namespace
@@ -95,15 +136,89 @@ private slots:
         QCOMPARE(demoted, idsWhere(host.sgData2(), 4, [](int) { return true; }));
         QCOMPARE(static_cast<int>(picture.demotedOutright.size()), host.sgData2().rowCount() - 2);
 
-        // The chart draws each point once, in its colour.
+        // The whole shop draws each point once, by its kind.
+        RecordingPlatform platform;
+        RankChartDialog dialog(picture, "127.0.0.1", platform, nullptr);
+        dialog.show();
+        auto& choice = control<QComboBox>(dialog, "topSellerChoice");
+        QCOMPARE(choice.currentData().toInt(), 200);
+        choice.setCurrentIndex(choice.findData(WholeShop));
+        QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
+        const auto counts = pointsBySeries(dialog.chart());
+        QCOMPARE(counts.at(QStringLiteral("重要宝贝被隐性降权")), static_cast<int>(judged.size()));
+        QCOMPARE(counts.at(QStringLiteral("前十名")), static_cast<int>(topTen.size() - judged.size()));
+        QCOMPARE(counts.at(QStringLiteral("其他宝贝")), static_cast<int>(picture.points.size() - topTen.size()));
+    }
+
+    void eachViewDrawsItsPointsOnItsAxes_data()
+    {
+        QTest::addColumn<int>("topSellers");
+        for (const int32_t topSellers : RankChartDialog::TopSellerChoices)
+            QTest::newRow(topSellers == WholeShop ? "the whole shop" : qPrintable(QStringLiteral("the top %1").arg(topSellers)))
+                << int(topSellers);
+    }
+
+    void eachViewDrawsItsPointsOnItsAxes()
+    {
+        QFETCH(int, topSellers);
+        sim::MarketSimulator simulator;
+        HeadlessHost host("big-shop");
+        DetectionRun run(host, "127.0.0.1:" + std::to_string(simulator.start()));
+        QVERIFY(host.runToEnd(run, std::chrono::milliseconds(RunLimitMs)));
+        const RankPicture picture = RankPictureOf(host.sgData2(), host.sgData3());
+        const RankView view = RankViewOf(picture, topSellers);
+
+        RecordingPlatform platform;
+        RankChartDialog dialog(picture, "127.0.0.1", platform, nullptr);
+        dialog.show();
+        auto& choice = control<QComboBox>(dialog, "topSellerChoice");
+        auto& chartView = control<QChartView>(dialog, "rankChartView");
+        // A zoom of the view before is not this view's whole picture.
+        dialog.chart().zoom(3);
+        choice.setCurrentIndex(choice.findData(topSellers == 200 ? WholeShop : 200));
+        dialog.chart().zoom(3);
+        choice.setCurrentIndex(choice.findData(topSellers));
+        QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
+        QCOMPARE(pointsBySeries(dialog.chart()), pointsBySeries(view));
+        const auto axesAreFitted = [&] {
+            for (const auto& [orientation, scale] : {std::pair{Qt::Horizontal, view.across}, std::pair{Qt::Vertical, view.down}}) {
+                QValueAxis& shown = axis(dialog.chart(), orientation);
+                QCOMPARE(shown.min(), 0.0);
+                QCOMPARE(shown.max(), double(scale.end));
+                QCOMPARE(shown.tickType(), QValueAxis::TicksDynamic);
+                QCOMPARE(shown.tickAnchor(), 0.0);
+                QCOMPARE(shown.tickInterval(), double(scale.step));
+            }
+        };
+        axesAreFitted();
+        QTest::mouseDClick(chartView.viewport(), Qt::LeftButton);
+        axesAreFitted();
+        dialog.chart().zoom(3);
+        QTest::mouseDClick(chartView.viewport(), Qt::LeftButton);
+        axesAreFitted();
+        if (QTest::currentTestFailed())
+            return;
+        if (topSellers != WholeShop) {
+            QVERIFY(view.across.end < picture.largestRank);  // a view of its own, not the whole shop's axes
+            QCOMPARE(view.across.end, topSellers);
+        }
+    }
+
+    void theLegendShowsEachKindsShape()
+    {
+        RankPicture picture = fiftyItems();
+        picture.points[0].judgedDemoted = true;
         RecordingPlatform platform;
         RankChartDialog dialog(picture, "127.0.0.1", platform, nullptr);
         dialog.show();
         QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
-        const auto counts = pointsBySeries(dialog);
-        QCOMPARE(counts.at(QStringLiteral("重要宝贝被隐性降权")), static_cast<int>(judged.size()));
-        QCOMPARE(counts.at(QStringLiteral("前十名")), static_cast<int>(topTen.size() - judged.size()));
-        QCOMPARE(counts.at(QStringLiteral("其他宝贝")), static_cast<int>(picture.points.size() - topTen.size()));
+        QCOMPARE(dialog.chart().legend()->markerShape(), QLegend::MarkerShapeFromSeries);
+        // The legend lays its entries out a turn of the event loop after their series come.
+        std::map<QString, QScatterSeries::MarkerShape> shapes;
+        QVERIFY(waitUntil([&] { return (shapes = legendShapes(dialog.chart())).size() == 3; }, 10000));
+        QCOMPARE(shapes.at(QStringLiteral("其他宝贝")), QScatterSeries::MarkerShapeCircle);
+        QCOMPARE(shapes.at(QStringLiteral("前十名")), QScatterSeries::MarkerShapeRectangle);
+        QCOMPARE(shapes.at(QStringLiteral("重要宝贝被隐性降权")), QScatterSeries::MarkerShapeTriangle);
     }
 
     void aClickSelectsTheItemsRowAndThePictureSavesAsPng()
