@@ -65,8 +65,14 @@ ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* p
 void ZoomingChartView::wheelEvent(QWheelEvent* event)
 {
     const qreal steps = event->angleDelta().y() / 120.0;
-    if (steps != 0)
-        chart()->zoom(std::pow(1.25, steps));
+    if (steps != 0) {
+        const qreal factor = std::pow(1.25, steps);
+        const QRectF plot = chart()->plotArea();
+        QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
+        at = QPointF(std::clamp(at.x(), plot.left(), plot.right()), std::clamp(at.y(), plot.top(), plot.bottom()));
+        // Every distance from the cursor shrinks by the factor, so the point under it stays there.
+        chart()->zoomIn(QRectF(at - (at - plot.topLeft()) / factor, plot.size() / factor));
+    }
     event->accept();
 }
 

@@ -23,8 +23,8 @@ class Platform;
 // the window calls it while idle after showing.
 void prepareCharts();
 
-// A chart view that zooms with the wheel or a dragged rectangle and goes back to the whole
-// picture on a double-click; its context menu saves the picture as PNG.
+// A chart view that zooms with the wheel toward the cursor or into a dragged rectangle and goes
+// back to the whole picture on a double-click; its context menu saves the picture as PNG.
 class ZoomingChartView : public QChartView {
     Q_OBJECT
 

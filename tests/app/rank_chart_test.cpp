@@ -1,6 +1,6 @@
 // The rank picture: its data against the grids for the simulator's shops, the series and axes
-// of each view, the legend, a click that selects the item's row in sgData3, and saving it as
-// PNG.
+// of each view, the wheel's zoom, the legend, a click that selects the item's row in sgData3,
+// and saving it as PNG.
 #include "app_test_main.h"
 #include "detection_run.h"
 #include "gbk_text.h"
@@ -22,6 +22,7 @@
 #include <QScatterSeries>
 #include <QTemporaryDir>
 #include <QValueAxis>
+#include <QWheelEvent>
 
 #include <set>
 
@@ -65,7 +66,7 @@ QValueAxis& axis(const QChart& chart, Qt::Orientation orientation)
     return *static_cast<QValueAxis*>(chart.axes(orientation).first());
 }
 
-// Fifty items, each in its place.
+// Fifty items, each in its place: a picture to zoom.
 RankPicture fiftyItems()
 {
     RankPicture picture;
@@ -87,6 +88,11 @@ std::map<QString, QScatterSeries::MarkerShape> legendShapes(const QChart& chart)
         if (auto* scatter = qobject_cast<QScatterSeries*>(marker->series()); scatter != nullptr && marker->isVisible())
             shapes[scatter->name()] = scatter->markerShape();
     return shapes;
+}
+
+QPointF valueAt(QChartView& view, const QPoint& position)
+{
+    return view.chart()->mapToValue(view.chart()->mapFromScene(view.mapToScene(position)));
 }
 
 }  // namespace
@@ -201,6 +207,44 @@ private slots:
         if (topSellers != WholeShop) {
             QVERIFY(view.across.end < picture.largestRank);  // a view of its own, not the whole shop's axes
             QCOMPARE(view.across.end, topSellers);
+        }
+    }
+
+    void theWheelZoomsTowardTheCursor_data()
+    {
+        QTest::addColumn<QPointF>("where");  // within the plot area, as a share of its size
+        QTest::addColumn<int>("notches");
+        QTest::newRow("in, near the top left") << QPointF(0.1, 0.15) << 1;
+        QTest::newRow("in twice, near the bottom right") << QPointF(0.85, 0.9) << 2;
+        QTest::newRow("out, left of the middle") << QPointF(0.3, 0.6) << -1;
+    }
+
+    void theWheelZoomsTowardTheCursor()
+    {
+        QFETCH(QPointF, where);
+        QFETCH(int, notches);
+        RecordingPlatform platform;
+        RankChartDialog dialog(fiftyItems(), "127.0.0.1", platform, nullptr);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto& view = control<QChartView>(dialog, "rankChartView");
+        const QRectF plot = view.chart()->plotArea();
+        const QPoint cursor =
+            view.mapFromScene(view.chart()->mapToScene(plot.topLeft() + QPointF(plot.width() * where.x(), plot.height() * where.y())));
+        const QPointF before = valueAt(view, cursor);
+        const double spanBefore = axis(*view.chart(), Qt::Horizontal).max() - axis(*view.chart(), Qt::Horizontal).min();
+        QWheelEvent wheel(cursor, view.viewport()->mapToGlobal(cursor), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &wheel);
+        const QPointF after = valueAt(view, cursor);
+        const double span = axis(*view.chart(), Qt::Horizontal).max() - axis(*view.chart(), Qt::Horizontal).min();
+        QVERIFY2(std::abs(span - spanBefore / std::pow(1.25, notches)) < 1e-6 * spanBefore, qPrintable(QString::number(span)));
+        QVERIFY2(std::abs(after.x() - before.x()) < 1e-6 * span, qPrintable(QStringLiteral("%1 -> %2").arg(before.x()).arg(after.x())));
+        QVERIFY2(std::abs(after.y() - before.y()) < 1e-6 * span, qPrintable(QStringLiteral("%1 -> %2").arg(before.y()).arg(after.y())));
+        // The ticks stay round for the span now shown.
+        for (const Qt::Orientation orientation : {Qt::Horizontal, Qt::Vertical}) {
+            const QValueAxis& shown = axis(*view.chart(), orientation);
+            QCOMPARE(shown.tickInterval(), double(RoundStep(shown.max() - shown.min(), RankAxisIntervals)));
         }
     }
 
