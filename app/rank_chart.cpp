@@ -2,6 +2,7 @@
 
 #include "gbk_text.h"
 #include "platform.h"
+#include "rank_picture_image.h"
 #include "site_urls.h"
 #include "table_actions.h"
 
@@ -9,6 +10,7 @@
 #include <QBuffer>
 #include <QChart>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QImage>
@@ -42,7 +44,7 @@ void prepareCharts()
 }
 
 ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* parent)
-    : QChartView(chart, parent)
+    : QChartView(chart, parent), savedPicture_([this] { return grab().toImage(); })
 {
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::RectangleRubberBand);
@@ -55,9 +57,12 @@ ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* p
                                                    QStringLiteral("PNG 图片 (*.png)"));
         if (path.isEmpty())
             return;
+        // A series added a moment ago has its legend entry laid out only when the layout requests
+        // are served; the picture must not come out without it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QByteArray png;
         QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !grab().save(&buffer, "PNG") || !writeFileAtomically(path, png))
+        if (!buffer.open(QIODevice::WriteOnly) || !savedPicture_().save(&buffer, "PNG") || !writeFileAtomically(path, png))
             platform.warn(this, QStringLiteral("保存失败"), QStringLiteral("无法写入文件：%1").arg(path));
     });
 }
@@ -113,6 +118,11 @@ void RankChartDialog::setupChart()
 {
     chart_ = new QChart();
     chart_->setObjectName(QStringLiteral("rankChart"));
+    chart_->setTitle(QString::fromStdString(picture_.title));
+    QFont titleFont = chart_->titleFont();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    titleFont.setBold(true);
+    chart_->setTitleFont(titleFont);
     chart_->legend()->setAlignment(Qt::AlignBottom);
     chart_->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     across_ = new QValueAxis(chart_);
@@ -132,6 +142,7 @@ void RankChartDialog::setupChart()
     }
     view_ = new ZoomingChartView(chart_, platform_, this);
     view_->setObjectName(QStringLiteral("rankChartView"));
+    view_->setSavedPicture([this] { return rankPictureImage(view_->grab().toImage(), picture_); });
 }
 
 QComboBox* RankChartDialog::setupTopSellerChoice()
@@ -150,14 +161,13 @@ QComboBox* RankChartDialog::setupTopSellerChoice()
 
 QWidget* RankChartDialog::setupDemotedList()
 {
-    auto* heading = new QLabel(QStringLiteral("降权宝贝（不在销量排序中，没有实际排名）：%1 个").arg(picture_.demotedOutright.size()),
-                               this);
+    auto* heading = new QLabel(demotedListHeading(picture_), this);
     heading->setWordWrap(true);
     auto* list = new QListWidget(this);
     list->setObjectName(QStringLiteral("demotedOutrightList"));
     list->setWordWrap(true);
     for (const DemotedItem& item : picture_.demotedOutright) {
-        auto* row = new QListWidgetItem(QStringLiteral("%1（成交量 %2）").arg(displayText(item.title)).arg(item.sales), list);
+        auto* row = new QListWidgetItem(demotedItemText(item), list);
         row->setData(Qt::UserRole, displayText(item.itemId));
     }
     connect(list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
@@ -167,7 +177,7 @@ QWidget* RankChartDialog::setupDemotedList()
     auto* layout = new QVBoxLayout(column);
     layout->addWidget(heading);
     layout->addWidget(list);
-    column->setFixedWidth(260);
+    column->setFixedWidth(DemotedListWidth);
     return column;
 }
 

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,15 @@ class ZoomingChartView : public QChartView {
 public:
     ZoomingChartView(QChart* chart, Platform& platform, QWidget* parent);
 
+    // What 保存为 PNG… writes instead of the view as drawn.
+    void setSavedPicture(std::function<QImage()> picture) { savedPicture_ = std::move(picture); }
+
 protected:
     void wheelEvent(QWheelEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    std::function<QImage()> savedPicture_;
 };
 
 // The rank picture of the run the grids show: the ranked items by their place by sales (across)

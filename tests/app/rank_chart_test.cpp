@@ -7,6 +7,7 @@
 #include "headless_host.h"
 #include "rank_chart.h"
 #include "rank_picture.h"
+#include "rank_picture_image.h"
 #include "rank_view.h"
 #include "result_grid.h"
 #include "system_texts.h"
@@ -93,6 +94,16 @@ std::map<QString, QScatterSeries::MarkerShape> legendShapes(const QChart& chart)
 QPointF valueAt(QChartView& view, const QPoint& position)
 {
     return view.chart()->mapToValue(view.chart()->mapFromScene(view.mapToScene(position)));
+}
+
+// Pixels of the image within `area` that are not white.
+int inkIn(const QImage& image, const QRect& area)
+{
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink += image.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+    return ink;
 }
 
 }  // namespace
@@ -279,6 +290,9 @@ private slots:
         auto& dialog = control<RankChartDialog>(form, "rankChartDialog");
         QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
         QChart* chart = &dialog.chart();
+        const RankPicture picture = RankPictureOf(form.sgData2(), form.sgData3(), form.shownRun());
+        QVERIFY(picture.title.starts_with("卖家 demo-shop · "));
+        QCOMPARE(chart->title(), QString::fromStdString(picture.title));
         QCOMPARE(chart->axes(Qt::Horizontal).first()->titleText(), QStringLiteral("理论排名（按30天销量）"));
         QVERIFY(static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first())->isReverse());
 
@@ -301,6 +315,13 @@ private slots:
         const QByteArray saved = png.readAll();
         QVERIFY(saved.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
         QCOMPARE(window.platform().warnings.size(), 0);
+        // The chart as drawn, its title in it, and the list of the items demoted outright beside it.
+        const QImage image = QImage::fromData(saved, "PNG");
+        auto& view = control<QChartView>(dialog, "rankChartView");
+        QCOMPARE(image.size(), QSize(view.width() + DemotedListWidth, view.height()));
+        QCOMPARE(image.copy(0, 0, view.width(), view.height()), view.grab().toImage().convertToFormat(image.format()));
+        QVERIFY(inkIn(image, QRect(view.width(), 0, DemotedListWidth, view.height())) > 1000);
+        QVERIFY(inkIn(image, view.mapFromScene(chart->legend()->sceneBoundingRect()).boundingRect()) > 500);
     }
 };
 
