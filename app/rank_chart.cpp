@@ -92,6 +92,10 @@ RankChartDialog::RankChartDialog(RankPicture picture, std::string itemHost, Plat
 {
     setObjectName(QStringLiteral("rankChartDialog"));
     setWindowTitle(QStringLiteral("排名图"));
+    if (!picture_.notDrawnReason.empty()) {
+        setupNotDrawn();
+        return;
+    }
     resize(1000, 660);
     byTheoreticalRank_.assign(static_cast<std::size_t>(picture_.largestRank) + 1, nullptr);
     for (const RankPoint& point : picture_.points)
@@ -112,6 +116,20 @@ RankChartDialog::RankChartDialog(RankPicture picture, std::string itemHost, Plat
     layout->addLayout(chartColumn, 1);
     layout->addWidget(setupDemotedList());
     showView(choice->currentData().toInt());
+}
+
+void RankChartDialog::setupNotDrawn()
+{
+    resize(520, 240);
+    const QString title = QString::fromStdString(picture_.title);
+    auto* label = new QLabel((title.isEmpty() ? QString() : title + QStringLiteral("\n\n")) +
+                                 QString::fromStdString(picture_.notDrawnReason),
+                             this);
+    label->setObjectName(QStringLiteral("rankNotDrawn"));
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
 }
 
 void RankChartDialog::setupChart()

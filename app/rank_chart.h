@@ -46,7 +46,7 @@ private:
 // The rank picture of the run the grids show: the ranked items by their place by sales (across)
 // and their place in the default order (down), the diagonal where the two agree, the ten best
 // sellers and the items judged demoted marked apart; the items demoted outright are listed
-// beside it.
+// beside it. A run that was not judged gets the reason instead.
 class RankChartDialog : public QDialog {
     Q_OBJECT
 
@@ -57,7 +57,8 @@ public:
 
     RankChartDialog(RankPicture picture, std::string itemHost, Platform& platform, QWidget* parent);
 
-    QChart& chart() const { return *chart_; }
+    // Null when the run has nothing to draw.
+    QChart* chart() const { return chart_; }
     // Whether every point of the view has been added; it fills in over a few turns of the event loop.
     bool complete() const { return pending_.empty(); }
 
@@ -72,6 +73,7 @@ private:
         bool first;  // the kind's first chunk, the one the legend names
     };
 
+    void setupNotDrawn();
     void setupChart();
     QComboBox* setupTopSellerChoice();
     QWidget* setupDemotedList();

@@ -1,6 +1,6 @@
 // The rank picture: its data against the grids for the simulator's shops, the series and axes
 // of each view, the wheel's zoom, the legend, a click that selects the item's row in sgData3,
-// and saving it as PNG.
+// saving it as PNG, and a run that was not judged.
 #include "app_test_main.h"
 #include "detection_run.h"
 #include "gbk_text.h"
@@ -17,8 +17,10 @@
 #include <QChart>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLegendMarker>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTemporaryDir>
@@ -161,7 +163,7 @@ private slots:
         QCOMPARE(choice.currentData().toInt(), 200);
         choice.setCurrentIndex(choice.findData(WholeShop));
         QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
-        const auto counts = pointsBySeries(dialog.chart());
+        const auto counts = pointsBySeries(*dialog.chart());
         QCOMPARE(counts.at(QStringLiteral("重要宝贝被隐性降权")), static_cast<int>(judged.size()));
         QCOMPARE(counts.at(QStringLiteral("前十名")), static_cast<int>(topTen.size() - judged.size()));
         QCOMPARE(counts.at(QStringLiteral("其他宝贝")), static_cast<int>(picture.points.size() - topTen.size()));
@@ -191,15 +193,15 @@ private slots:
         auto& choice = control<QComboBox>(dialog, "topSellerChoice");
         auto& chartView = control<QChartView>(dialog, "rankChartView");
         // A zoom of the view before is not this view's whole picture.
-        dialog.chart().zoom(3);
+        dialog.chart()->zoom(3);
         choice.setCurrentIndex(choice.findData(topSellers == 200 ? WholeShop : 200));
-        dialog.chart().zoom(3);
+        dialog.chart()->zoom(3);
         choice.setCurrentIndex(choice.findData(topSellers));
         QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
-        QCOMPARE(pointsBySeries(dialog.chart()), pointsBySeries(view));
+        QCOMPARE(pointsBySeries(*dialog.chart()), pointsBySeries(view));
         const auto axesAreFitted = [&] {
             for (const auto& [orientation, scale] : {std::pair{Qt::Horizontal, view.across}, std::pair{Qt::Vertical, view.down}}) {
-                QValueAxis& shown = axis(dialog.chart(), orientation);
+                QValueAxis& shown = axis(*dialog.chart(), orientation);
                 QCOMPARE(shown.min(), 0.0);
                 QCOMPARE(shown.max(), double(scale.end));
                 QCOMPARE(shown.tickType(), QValueAxis::TicksDynamic);
@@ -210,7 +212,7 @@ private slots:
         axesAreFitted();
         QTest::mouseDClick(chartView.viewport(), Qt::LeftButton);
         axesAreFitted();
-        dialog.chart().zoom(3);
+        dialog.chart()->zoom(3);
         QTest::mouseDClick(chartView.viewport(), Qt::LeftButton);
         axesAreFitted();
         if (QTest::currentTestFailed())
@@ -267,10 +269,10 @@ private slots:
         RankChartDialog dialog(picture, "127.0.0.1", platform, nullptr);
         dialog.show();
         QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
-        QCOMPARE(dialog.chart().legend()->markerShape(), QLegend::MarkerShapeFromSeries);
+        QCOMPARE(dialog.chart()->legend()->markerShape(), QLegend::MarkerShapeFromSeries);
         // The legend lays its entries out a turn of the event loop after their series come.
         std::map<QString, QScatterSeries::MarkerShape> shapes;
-        QVERIFY(waitUntil([&] { return (shapes = legendShapes(dialog.chart())).size() == 3; }, 10000));
+        QVERIFY(waitUntil([&] { return (shapes = legendShapes(*dialog.chart())).size() == 3; }, 10000));
         QCOMPARE(shapes.at(QStringLiteral("其他宝贝")), QScatterSeries::MarkerShapeCircle);
         QCOMPARE(shapes.at(QStringLiteral("前十名")), QScatterSeries::MarkerShapeRectangle);
         QCOMPARE(shapes.at(QStringLiteral("重要宝贝被隐性降权")), QScatterSeries::MarkerShapeTriangle);
@@ -289,7 +291,7 @@ private slots:
         QTest::mouseClick(&control<QPushButton>(form, "btnRankChart"), Qt::LeftButton);
         auto& dialog = control<RankChartDialog>(form, "rankChartDialog");
         QVERIFY(waitUntil([&] { return dialog.complete(); }, 10000));
-        QChart* chart = &dialog.chart();
+        QChart* chart = dialog.chart();
         const RankPicture picture = RankPictureOf(form.sgData2(), form.sgData3(), form.shownRun());
         QVERIFY(picture.title.starts_with("卖家 demo-shop · "));
         QCOMPARE(chart->title(), QString::fromStdString(picture.title));
@@ -322,6 +324,45 @@ private slots:
         QCOMPARE(image.copy(0, 0, view.width(), view.height()), view.grab().toImage().convertToFormat(image.format()));
         QVERIFY(inkIn(image, QRect(view.width(), 0, DemotedListWidth, view.height())) > 1000);
         QVERIFY(inkIn(image, view.mapFromScene(chart->legend()->sceneBoundingRect()).boundingRect()) > 500);
+    }
+
+    void aRunThatWasNotJudgedSaysSoInsteadOfAPicture_data()
+    {
+        QTest::addColumn<QString>("shop");
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("failed: a login page for every page") << QStringLiteral("fault-login") << false
+                                                             << QStringLiteral("这次探测失败，没有排名可画");
+        QTest::newRow("stopped at a page that stalls") << QStringLiteral("fault-stall") << true
+                                                       << QStringLiteral("探测已停止，没有排名可画");
+    }
+
+    void aRunThatWasNotJudgedSaysSoInsteadOfAPicture()
+    {
+        QFETCH(QString, shop);
+        QFETCH(bool, stop);
+        QFETCH(QString, reason);
+        sim::MarketSimulatorOptions options;
+        options.stallDuration = std::chrono::milliseconds(RunLimitMs);
+        SimulatedWindow window(std::move(options));
+        TMainForm& form = window.form();
+        control<QLineEdit>(form, "txtID").setText(shop);
+        QTest::mouseClick(&control<QPushButton>(form, "btnSearch"), Qt::LeftButton);
+        if (stop) {
+            // The sales order's second page holds until the stop.
+            QVERIFY(waitUntil([&] { return control<QLabel>(form, "sbar").text().contains(QStringLiteral("第 2 / 3 页")); },
+                              RunLimitMs));
+            form.stopRun();
+        }
+        QVERIFY(waitUntil([&] { return !form.run().running(); }, RunLimitMs));
+
+        QTest::mouseClick(&control<QPushButton>(form, "btnRankChart"), Qt::LeftButton);
+        auto& dialog = control<RankChartDialog>(form, "rankChartDialog");
+        QVERIFY(dialog.chart() == nullptr);
+        QVERIFY(dialog.findChild<QListWidget*>() == nullptr);
+        const QString text = control<QLabel>(dialog, "rankNotDrawn").text();
+        QVERIFY2(text.endsWith(reason), qPrintable(text));
+        QVERIFY2(text.startsWith(QStringLiteral("卖家 %1 · ").arg(shop)), qPrintable(text));
     }
 };
 
