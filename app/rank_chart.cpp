@@ -144,7 +144,6 @@ void RankChartDialog::setupChart()
     chart_->legend()->setAlignment(Qt::AlignBottom);
     chart_->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     across_ = new QValueAxis(chart_);
-    across_->setTitleText(QStringLiteral("理论排名（按30天销量）"));
     down_ = new QValueAxis(chart_);
     down_->setTitleText(QStringLiteral("实际排名（默认排序）"));
     down_->setReverse(true);  // place 1 at the top, as in a listing
@@ -204,6 +203,9 @@ void RankChartDialog::showView(int32_t topSellers)
     chart_->removeAllSeries();
     pending_.clear();
     const RankView view = RankViewOf(picture_, topSellers);
+    // Named on the axis, so that a saved picture tells which items it shows.
+    across_->setTitleText(topSellers == WholeShop ? QStringLiteral("理论排名（按30天销量）")
+                                                  : QStringLiteral("理论排名（按30天销量，前 %1 名）").arg(topSellers));
     across_->setRange(0, view.across.end);
     across_->setTickInterval(view.across.step);
     down_->setRange(0, view.down.end);

@@ -217,6 +217,9 @@ private slots:
         axesAreFitted();
         if (QTest::currentTestFailed())
             return;
+        QCOMPARE(axis(*dialog.chart(), Qt::Horizontal).titleText(),
+                 topSellers == WholeShop ? QStringLiteral("理论排名（按30天销量）")
+                                         : QStringLiteral("理论排名（按30天销量，前 %1 名）").arg(topSellers));
         if (topSellers != WholeShop) {
             QVERIFY(view.across.end < picture.largestRank);  // a view of its own, not the whole shop's axes
             QCOMPARE(view.across.end, topSellers);
@@ -295,7 +298,7 @@ private slots:
         const RankPicture picture = RankPictureOf(form.sgData2(), form.sgData3(), form.shownRun());
         QVERIFY(picture.title.starts_with("卖家 demo-shop · "));
         QCOMPARE(chart->title(), QString::fromStdString(picture.title));
-        QCOMPARE(chart->axes(Qt::Horizontal).first()->titleText(), QStringLiteral("理论排名（按30天销量）"));
+        QCOMPARE(chart->axes(Qt::Horizontal).first()->titleText(), QStringLiteral("理论排名（按30天销量，前 200 名）"));
         QVERIFY(static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first())->isReverse());
 
         // The best seller demoted to place 12 of the default order.
