@@ -398,7 +398,7 @@ void TMainForm::showRankChart()
 {
     if (!btnSearch_->isEnabled())
         return;
-    auto* dialog = new RankChartDialog(RankPictureOf(*models_[1], *models_[2]), hosts_.itemHost, platform_, this);
+    auto* dialog = new RankChartDialog(RankPictureOf(*models_[1], *models_[2], shownRun_), hosts_.itemHost, platform_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &RankChartDialog::itemClicked, this, &TMainForm::selectRankingRow);
     dialog->show();

@@ -2,26 +2,31 @@
 
 #include "gbk_text.h"
 #include "platform.h"
+#include "rank_picture_image.h"
 #include "site_urls.h"
 #include "table_actions.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QChart>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QGraphicsScene>
-#include <QImage>
-#include <QPainter>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QPainter>
 #include <QScatterSeries>
-#include <QTimer>
 #include <QToolTip>
 #include <QValueAxis>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace tamsel::app {
 
@@ -38,7 +43,8 @@ void prepareCharts()
     scene.render(&painter);
 }
 
-ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* parent) : QChartView(chart, parent)
+ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* parent)
+    : QChartView(chart, parent), savedPicture_([this] { return grab().toImage(); })
 {
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::RectangleRubberBand);
@@ -51,9 +57,12 @@ ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* p
                                                    QStringLiteral("PNG 图片 (*.png)"));
         if (path.isEmpty())
             return;
+        // A series added a moment ago has its legend entry laid out only when the layout requests
+        // are served; the picture must not come out without it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QByteArray png;
         QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !grab().save(&buffer, "PNG") || !writeFileAtomically(path, png))
+        if (!buffer.open(QIODevice::WriteOnly) || !savedPicture_().save(&buffer, "PNG") || !writeFileAtomically(path, png))
             platform.warn(this, QStringLiteral("保存失败"), QStringLiteral("无法写入文件：%1").arg(path));
     });
 }
@@ -61,8 +70,14 @@ ZoomingChartView::ZoomingChartView(QChart* chart, Platform& platform, QWidget* p
 void ZoomingChartView::wheelEvent(QWheelEvent* event)
 {
     const qreal steps = event->angleDelta().y() / 120.0;
-    if (steps != 0)
-        chart()->zoom(std::pow(1.25, steps));
+    if (steps != 0) {
+        const qreal factor = std::pow(1.25, steps);
+        const QRectF plot = chart()->plotArea();
+        QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
+        at = QPointF(std::clamp(at.x(), plot.left(), plot.right()), std::clamp(at.y(), plot.top(), plot.bottom()));
+        // Every distance from the cursor shrinks by the factor, so the point under it stays there.
+        chart()->zoomIn(QRectF(at - (at - plot.topLeft()) / factor, plot.size() / factor));
+    }
     event->accept();
 }
 
@@ -77,87 +92,147 @@ RankChartDialog::RankChartDialog(RankPicture picture, std::string itemHost, Plat
 {
     setObjectName(QStringLiteral("rankChartDialog"));
     setWindowTitle(QStringLiteral("排名图"));
-    resize(1000, 640);
-
+    if (!picture_.notDrawnReason.empty()) {
+        setupNotDrawn();
+        return;
+    }
+    resize(1000, 660);
     byTheoreticalRank_.assign(static_cast<std::size_t>(picture_.largestRank) + 1, nullptr);
-    std::vector<const RankPoint*> others;
-    std::vector<const RankPoint*> topTen;
-    std::vector<const RankPoint*> judged;
-    for (const RankPoint& point : picture_.points) {
+    for (const RankPoint& point : picture_.points)
         byTheoreticalRank_[static_cast<std::size_t>(point.theoreticalRank)] = &point;
-        (point.judgedDemoted ? judged : point.topTen() ? topTen : others).push_back(&point);
-    }
+    chunkTimer_.setSingleShot(true);
+    connect(&chunkTimer_, &QTimer::timeout, this, &RankChartDialog::addNextChunk);
 
-    auto* chart = new QChart();
-    chart_ = chart;
-    chart->setObjectName(QStringLiteral("rankChart"));
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    auto* across = new QValueAxis(chart);
-    across->setTitleText(QStringLiteral("理论排名（按30天销量）"));
-    auto* down = new QValueAxis(chart);
-    down->setTitleText(QStringLiteral("实际排名（默认排序）"));
-    down->setReverse(true);  // place 1 at the top, as in a listing
-    const qreal end = std::max(picture_.largestRank, 10);
-    for (QValueAxis* axis : {across, down}) {
-        axis->setRange(0, end + 1);
-        axis->setLabelFormat(QStringLiteral("%d"));
-        chart->addAxis(axis, axis == across ? Qt::AlignBottom : Qt::AlignLeft);
-    }
-
-    auto* diagonal = new QLineSeries(chart);
-    diagonal->setName(QStringLiteral("排名与销量相符"));
-    diagonal->setPen(QPen(QColor(0x80, 0x80, 0x80), 1, Qt::DashLine));
-    diagonal->replace(QList<QPointF>{{1, 1}, {end, end}});
-    chart->addSeries(diagonal);
-    diagonal->attachAxis(across);
-    diagonal->attachAxis(down);
-
-    static const Kind Judged{QStringLiteral("重要宝贝被隐性降权"), QColor(Qt::red), 12, true};
-    static const Kind TopTen{QStringLiteral("前十名"), QColor(Qt::red), 10, false};
-    static const Kind Others{QStringLiteral("其他宝贝"), QColor(0x2f, 0x6f, 0xb5), 6, false};
-    queuePoints(Judged, judged);
-    queuePoints(TopTen, topTen);
-    queuePoints(Others, others);
-    addNextChunk();
-
-    auto* view = new ZoomingChartView(chart, platform_, this);
-    view->setObjectName(QStringLiteral("rankChartView"));
-
-    auto* demotedTitle = new QLabel(QStringLiteral("降权宝贝（不在销量排序中，没有实际排名）：%1 个")
-                                        .arg(picture_.demotedOutright.size()),
-                                    this);
-    demotedTitle->setWordWrap(true);
-    auto* demoted = new QListWidget(this);
-    demoted->setObjectName(QStringLiteral("demotedOutrightList"));
-    demoted->setWordWrap(true);
-    for (const DemotedItem& item : picture_.demotedOutright) {
-        auto* row = new QListWidgetItem(QStringLiteral("%1（成交量 %2）").arg(displayText(item.title)).arg(item.sales), demoted);
-        row->setData(Qt::UserRole, displayText(item.itemId));
-    }
-    connect(demoted, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        platform_.openUrl(itemPageUrl(itemHost_, item->data(Qt::UserRole).toString()));
-    });
-    auto* side = new QVBoxLayout;
-    side->addWidget(demotedTitle);
-    side->addWidget(demoted);
-    auto* sideWidget = new QWidget(this);
-    sideWidget->setLayout(side);
-    sideWidget->setFixedWidth(260);
-
+    setupChart();
+    auto* choiceRow = new QHBoxLayout;
+    choiceRow->addWidget(new QLabel(QStringLiteral("显示："), this));
+    QComboBox* choice = setupTopSellerChoice();
+    choiceRow->addWidget(choice);
+    choiceRow->addStretch();
+    auto* chartColumn = new QVBoxLayout;
+    chartColumn->addLayout(choiceRow);
+    chartColumn->addWidget(view_, 1);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(view, 1);
-    layout->addWidget(sideWidget);
+    layout->addLayout(chartColumn, 1);
+    layout->addWidget(setupDemotedList());
+    showView(choice->currentData().toInt());
 }
 
-void RankChartDialog::queuePoints(const Kind& kind, const std::vector<const RankPoint*>& points)
+void RankChartDialog::setupNotDrawn()
+{
+    resize(520, 240);
+    const QString title = QString::fromStdString(picture_.title);
+    auto* label = new QLabel((title.isEmpty() ? QString() : title + QStringLiteral("\n\n")) +
+                                 QString::fromStdString(picture_.notDrawnReason),
+                             this);
+    label->setObjectName(QStringLiteral("rankNotDrawn"));
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+}
+
+void RankChartDialog::setupChart()
+{
+    chart_ = new QChart();
+    chart_->setObjectName(QStringLiteral("rankChart"));
+    chart_->setTitle(QString::fromStdString(picture_.title));
+    QFont titleFont = chart_->titleFont();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    titleFont.setBold(true);
+    chart_->setTitleFont(titleFont);
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    across_ = new QValueAxis(chart_);
+    down_ = new QValueAxis(chart_);
+    down_->setTitleText(QStringLiteral("实际排名（默认排序）"));
+    down_->setReverse(true);  // place 1 at the top, as in a listing
+    for (QValueAxis* axis : {across_, down_}) {
+        axis->setLabelFormat(QStringLiteral("%d"));
+        axis->setTickType(QValueAxis::TicksDynamic);
+        axis->setTickAnchor(0);
+        // Zoomed in or out, the ticks stay on round numbers and few enough to read.
+        connect(axis, &QValueAxis::rangeChanged, axis, [axis](qreal min, qreal max) {
+            axis->setTickInterval(RoundStep(max - min, RankAxisIntervals));
+        });
+        chart_->addAxis(axis, axis == across_ ? Qt::AlignBottom : Qt::AlignLeft);
+    }
+    view_ = new ZoomingChartView(chart_, platform_, this);
+    view_->setObjectName(QStringLiteral("rankChartView"));
+    view_->setSavedPicture([this] { return rankPictureImage(view_->grab().toImage(), picture_); });
+}
+
+QComboBox* RankChartDialog::setupTopSellerChoice()
+{
+    auto* choice = new QComboBox(this);
+    choice->setObjectName(QStringLiteral("topSellerChoice"));
+    for (const int32_t topSellers : TopSellerChoices) {
+        choice->addItem(topSellers == WholeShop ? QStringLiteral("全部") : QStringLiteral("销量前 %1 名").arg(topSellers),
+                        topSellers);
+    }
+    choice->setCurrentIndex(choice->findData(FirstTopSellers));
+    connect(choice, &QComboBox::currentIndexChanged, this,
+            [this, choice] { showView(choice->currentData().toInt()); });
+    return choice;
+}
+
+QWidget* RankChartDialog::setupDemotedList()
+{
+    auto* heading = new QLabel(demotedListHeading(picture_), this);
+    heading->setWordWrap(true);
+    auto* list = new QListWidget(this);
+    list->setObjectName(QStringLiteral("demotedOutrightList"));
+    list->setWordWrap(true);
+    for (const DemotedItem& item : picture_.demotedOutright) {
+        auto* row = new QListWidgetItem(demotedItemText(item), list);
+        row->setData(Qt::UserRole, displayText(item.itemId));
+    }
+    connect(list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        platform_.openUrl(itemPageUrl(itemHost_, item->data(Qt::UserRole).toString()));
+    });
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->addWidget(heading);
+    layout->addWidget(list);
+    column->setFixedWidth(DemotedListWidth);
+    return column;
+}
+
+void RankChartDialog::showView(int32_t topSellers)
+{
+    chart_->removeAllSeries();
+    pending_.clear();
+    const RankView view = RankViewOf(picture_, topSellers);
+    // Named on the axis, so that a saved picture tells which items it shows.
+    across_->setTitleText(topSellers == WholeShop ? QStringLiteral("理论排名（按30天销量）")
+                                                  : QStringLiteral("理论排名（按30天销量，前 %1 名）").arg(topSellers));
+    across_->setRange(0, view.across.end);
+    across_->setTickInterval(view.across.step);
+    down_->setRange(0, view.down.end);
+    down_->setTickInterval(view.down.step);
+
+    auto* diagonal = new QLineSeries(chart_);
+    diagonal->setName(QStringLiteral("排名与销量相符"));
+    diagonal->setPen(QPen(QColor(0x80, 0x80, 0x80), 1, Qt::DashLine));
+    diagonal->replace(QList<QPointF>{{1, 1}, {qreal(view.diagonalEnd), qreal(view.diagonalEnd)}});
+    chart_->addSeries(diagonal);
+    diagonal->attachAxis(across_);
+    diagonal->attachAxis(down_);
+    for (const RankSeries& series : view.series)
+        queueSeries(series);
+    addNextChunk();
+}
+
+void RankChartDialog::queueSeries(const RankSeries& series)
 {
     // Thousands of markers in one series take the GUI thread for too long at a time: each
     // chunk is a series of its own, added in a turn of the event loop of its own.
     constexpr std::size_t ChunkSize = 200;
+    const std::vector<RankPoint>& points = series.points;
     for (std::size_t start = 0; start == 0 || start < points.size(); start += ChunkSize) {
-        Chunk chunk{&kind, {}, start == 0};
+        Chunk chunk{series.kind, {}, start == 0};
         for (std::size_t i = start; i < std::min(points.size(), start + ChunkSize); ++i)
-            chunk.points.append(QPointF(points[i]->theoreticalRank, points[i]->actualRank));
+            chunk.points.append(QPointF(points[i].theoreticalRank, points[i].actualRank));
         pending_.push_back(std::move(chunk));
     }
 }
@@ -168,17 +243,20 @@ void RankChartDialog::addNextChunk()
         return;
     Chunk chunk = std::move(pending_.front());
     pending_.pop_front();
+    const PointStyle& style = StyleOf(chunk.kind);
+    const QColor color = QColor::fromRgb(style.rgb);
     auto* series = new QScatterSeries(chart_);
-    series->setName(chunk.kind->name);
-    series->setColor(chunk.kind->color);
-    series->setBorderColor(chunk.kind->color.darker(130));
-    series->setMarkerSize(chunk.kind->size);
-    series->setMarkerShape(chunk.kind->rectangles ? QScatterSeries::MarkerShapeRectangle
-                                                  : QScatterSeries::MarkerShapeCircle);
+    series->setName(QString::fromUtf8(style.name.data(), static_cast<qsizetype>(style.name.size())));
+    series->setColor(color);
+    series->setBorderColor(color.darker(130));
+    series->setMarkerSize(style.size);
+    series->setMarkerShape(style.shape == MarkerShape::Triangle ? QScatterSeries::MarkerShapeTriangle
+                           : style.shape == MarkerShape::Square ? QScatterSeries::MarkerShapeRectangle
+                                                                : QScatterSeries::MarkerShapeCircle);
     series->replace(chunk.points);  // one repaint for the whole chunk
     chart_->addSeries(series);
-    for (QAbstractAxis* axis : chart_->axes())
-        series->attachAxis(axis);
+    series->attachAxis(across_);
+    series->attachAxis(down_);
     if (!chunk.first) {
         for (QLegendMarker* marker : chart_->legend()->markers(series))
             marker->setVisible(false);
@@ -202,7 +280,7 @@ void RankChartDialog::addNextChunk()
             emit itemClicked(point->itemId);
     });
     if (!pending_.empty())
-        QTimer::singleShot(0, this, &RankChartDialog::addNextChunk);
+        chunkTimer_.start(0);
 }
 
 const RankPoint* RankChartDialog::pointAt(const QPointF& value) const

@@ -1,16 +1,20 @@
 #pragma once
 
 #include "rank_picture.h"
+#include "rank_view.h"
 
 #include <QChartView>
 #include <QDialog>
+#include <QTimer>
 
+#include <array>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
-class QListWidget;
-class QScatterSeries;
+class QComboBox;
+class QValueAxis;
 
 namespace tamsel::app {
 
@@ -20,30 +24,42 @@ class Platform;
 // the window calls it while idle after showing.
 void prepareCharts();
 
-// A chart view that zooms with the wheel or a dragged rectangle and goes back to the whole
-// picture on a double-click; its context menu saves the picture as PNG.
+// A chart view that zooms with the wheel toward the cursor or into a dragged rectangle and goes
+// back to the whole picture on a double-click; its context menu saves the picture as PNG.
 class ZoomingChartView : public QChartView {
     Q_OBJECT
 
 public:
     ZoomingChartView(QChart* chart, Platform& platform, QWidget* parent);
 
+    // What 保存为 PNG… writes instead of the view as drawn.
+    void setSavedPicture(std::function<QImage()> picture) { savedPicture_ = std::move(picture); }
+
 protected:
     void wheelEvent(QWheelEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    std::function<QImage()> savedPicture_;
 };
 
-// The rank picture of the run the grids show: every ranked item by its place by sales (across)
-// and its place in the default order (down), the diagonal where the two agree, the ten best
-// sellers and the items judged demoted in red; the items demoted outright are listed beside it.
+// The rank picture of the run the grids show: the ranked items by their place by sales (across)
+// and their place in the default order (down), the diagonal where the two agree, the ten best
+// sellers and the items judged demoted marked apart; the items demoted outright are listed
+// beside it. A run that was not judged gets the reason instead.
 class RankChartDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // The views offered, by how many of the best sellers they show; the whole shop last.
+    static constexpr std::array<int32_t, 4> TopSellerChoices{100, 200, 500, WholeShop};
+    static constexpr int32_t FirstTopSellers = 200;
+
     RankChartDialog(RankPicture picture, std::string itemHost, Platform& platform, QWidget* parent);
 
-    QChart& chart() const { return *chart_; }
-    // Whether every point has been added; the picture fills in over a few turns of the event loop.
+    // Null when the run has nothing to draw.
+    QChart* chart() const { return chart_; }
+    // Whether every point of the view has been added; it fills in over a few turns of the event loop.
     bool complete() const { return pending_.empty(); }
 
 signals:
@@ -51,26 +67,29 @@ signals:
     void itemClicked(const std::string& itemId);
 
 private:
-    struct Kind {
-        QString name;
-        QColor color;
-        qreal size;
-        bool rectangles;
-    };
     struct Chunk {
-        const Kind* kind;
+        RankPointKind kind;
         QList<QPointF> points;
         bool first;  // the kind's first chunk, the one the legend names
     };
 
-    void queuePoints(const Kind& kind, const std::vector<const RankPoint*>& points);
+    void setupNotDrawn();
+    void setupChart();
+    QComboBox* setupTopSellerChoice();
+    QWidget* setupDemotedList();
+    void showView(int32_t topSellers);
+    void queueSeries(const RankSeries& series);
     void addNextChunk();
     const RankPoint* pointAt(const QPointF& value) const;
 
     RankPicture picture_;
     std::vector<const RankPoint*> byTheoreticalRank_;  // index: theoretical rank
-    QChart* chart_;
+    QChart* chart_ = nullptr;
+    QValueAxis* across_ = nullptr;
+    QValueAxis* down_ = nullptr;
+    ZoomingChartView* view_ = nullptr;
     std::deque<Chunk> pending_;
+    QTimer chunkTimer_;
     std::string itemHost_;
     Platform& platform_;
 };

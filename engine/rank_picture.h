@@ -1,8 +1,10 @@
 #pragma once
 
+#include "run_report.h"
 #include "string_grid.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,9 +35,16 @@ struct DemotedItem {
 struct RankPicture {
     std::vector<RankPoint> points;
     std::vector<DemotedItem> demotedOutright;
-    int32_t largestRank = 0;  // the end of both axes and of the diagonal
+    int32_t largestRank = 0;  // of either rank
+    // The seller, the run's start and its outcome (UTF-8); empty for a picture of the grids alone.
+    std::string title;
+    // Why there is no ranking to draw (UTF-8); empty when there is.
+    std::string notDrawnReason;
 };
 
+// The grids' points alone, untitled.
 RankPicture RankPictureOf(const StringGrid& sgData2, const StringGrid& sgData3);
+// The picture of the run the window shows; a run that was not judged, or none, has nothing to draw.
+RankPicture RankPictureOf(const StringGrid& sgData2, const StringGrid& sgData3, const std::optional<RunReport>& shownRun);
 
 }  // namespace tamsel
