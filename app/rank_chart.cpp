@@ -1,6 +1,7 @@
 #include "rank_chart.h"
 
 #include "gbk_text.h"
+#include "item_page.h"
 #include "platform.h"
 #include "rank_picture_image.h"
 #include "site_urls.h"
@@ -188,7 +189,7 @@ QWidget* RankChartDialog::setupDemotedList()
         row->setData(Qt::UserRole, displayText(item.itemId));
     }
     connect(list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        platform_.openUrl(itemPageUrl(itemHost_, item->data(Qt::UserRole).toString()));
+        openItemPage(platform_, this, itemPageUrl(itemHost_, item->data(Qt::UserRole).toString()));
     });
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
