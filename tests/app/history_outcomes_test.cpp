@@ -33,18 +33,12 @@ namespace {
 
 constexpr int RunLimitMs = 60000;
 
-// Runs demo-shop headless, page `failingSalesOrderPage` of its sales order failing (0: none), and
-// stores the run.
+// Stores a run of demo-shop, page `failingSalesOrderPage` of its sales order failing (0: none).
 void storeDemoShopRun(const std::string& path, int failingSalesOrderPage)
 {
     sim::MarketSimulatorOptions options;
     options.failingSalesOrderPage = failingSalesOrderPage;
-    sim::MarketSimulator simulator(std::move(options));
-    HeadlessHost host("demo-shop");
-    DetectionRun run(host, "127.0.0.1:" + std::to_string(simulator.start()));
-    if (!host.runToEnd(run, std::chrono::milliseconds(RunLimitMs)))
-        qFatal("the headless run did not end");
-    history::HistoryStore(path).save(history::MakeStoredRun(*host.lastReport(), run.items()));
+    storeHeadlessRun(path, "demo-shop", std::move(options));
 }
 
 // The section titles of the comparison dialog the window shows, with their counts.

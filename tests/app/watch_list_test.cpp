@@ -51,12 +51,7 @@ void storeDailyShop(const std::string& path, int day)
 {
     sim::MarketSimulatorOptions options;
     options.day = day;
-    sim::MarketSimulator simulator(std::move(options));
-    HeadlessHost host("daily-shop");
-    DetectionRun run(host, "127.0.0.1:" + std::to_string(simulator.start()));
-    if (!host.runToEnd(run, std::chrono::milliseconds(RunLimitMs)))
-        qFatal("the headless run did not end");
-    history::HistoryStore(path).save(history::MakeStoredRun(*host.lastReport(), run.items()));
+    storeHeadlessRun(path, "daily-shop", std::move(options));
 }
 
 }  // namespace

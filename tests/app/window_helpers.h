@@ -1,5 +1,8 @@
 #pragma once
 
+#include "detection_run.h"
+#include "headless_host.h"
+#include "history_store.h"
 #include "main_form.h"
 #include "market_simulator.h"
 #include "recording_platform.h"
@@ -42,6 +45,19 @@ inline bool waitUntil(const std::function<bool()>& done, int limitMs)
     poll.start();
     loop.exec();
     return done();
+}
+
+// Runs `seller` headless against a simulator of `options` and stores the run in the history at
+// `historyPath`, as a window's run would be.
+inline void storeHeadlessRun(const std::string& historyPath, const std::string& seller,
+                             sim::MarketSimulatorOptions options = {})
+{
+    sim::MarketSimulator simulator(std::move(options));
+    HeadlessHost host(seller);
+    DetectionRun run(host, "127.0.0.1:" + std::to_string(simulator.start()));
+    if (!host.runToEnd(run, std::chrono::minutes(1)))
+        qFatal("the headless run of %s did not end", seller.c_str());
+    history::HistoryStore(historyPath).save(history::MakeStoredRun(*host.lastReport(), run.items()));
 }
 
 // Every host on one simulator, "127.0.0.1:<port>"; the software site under its own name there.

@@ -12,15 +12,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
-
 tamsel::testing::ProcessRun detect(std::vector<std::string> args, const std::function<bool()>& interruptWhen = {})
 {
     args.insert(args.begin(), {TAMSEL_CLI_PATH, "detect"});
@@ -32,7 +23,7 @@ tamsel::testing::ProcessRun detect(std::vector<std::string> args, const std::fun
 std::vector<std::string> reportLines(const std::string& err)
 {
     std::vector<std::string> result;
-    for (std::string line : lines(err)) {
+    for (std::string line : tamsel::testing::outputLines(err)) {
         if (const auto lastRewrite = line.rfind("\r\033[K"); lastRewrite != std::string::npos)
             line.erase(0, lastRewrite + 4);
         if (!line.empty())
@@ -49,7 +40,7 @@ TEST(TamselCliDetect, PrintsTheThreeGridsAsTabSeparatedUtf8)
     const std::string host = "127.0.0.1:" + std::to_string(simulator.start());
     const auto run = detect({"--search-host", host, "小美的店"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto out = lines(run.out);
+    const auto out = tamsel::testing::outputLines(run.out);
     ASSERT_GT(out.size(), 10u);
     EXPECT_EQ(out[0], "# sgData1");
     EXPECT_EQ(out[1], "\t宝贝\t成交量\t价格\t\t");
@@ -116,7 +107,7 @@ TEST(TamselCliDetect, ExitStatusAndStandardErrorTellTheOutcome)
         const auto run = detect({"--search-host", expected.searchHost, expected.shop});
         EXPECT_EQ(run.exitCode, expected.exitCode);
         EXPECT_EQ(reportLines(run.err), expected.err);
-        const auto out = lines(run.out);
+        const auto out = tamsel::testing::outputLines(run.out);
         const auto second = std::find(out.begin(), out.end(), "# sgData2");
         ASSERT_GE(std::distance(second, out.end()), 3);
         EXPECT_EQ(*(second + 2), expected.sgData2);
@@ -129,7 +120,7 @@ TEST(TamselCliDetect, FailedRunPrintsTheGridsAsTheWindowHoldsThem)
     const std::string host = "127.0.0.1:" + std::to_string(simulator.start());
     const auto run = detect({"--search-host", host, "fault-sales-down"});
     EXPECT_EQ(run.exitCode, 2);
-    const auto out = lines(run.out);
+    const auto out = tamsel::testing::outputLines(run.out);
     const auto second = std::find(out.begin(), out.end(), "# sgData2");
     ASSERT_NE(second, out.end());
     ASSERT_GE(std::distance(second, out.end()), 5);

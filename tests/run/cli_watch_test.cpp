@@ -29,15 +29,6 @@ tamsel::testing::ProcessRun cli(std::vector<std::string> args, const std::functi
     return tamsel::testing::runProcess(args, 60s, interruptWhen, SIGINT);
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
-
 // The items daily-shop shows demoted on `day`, either way, worked out from the catalogue: left
 // out of the sales order, or a top-ten seller placed lower than its sales.
 std::set<std::string> demotedOn(int day)
@@ -140,7 +131,7 @@ TEST_F(CliWatchTest, EveryShopRunsInTurnAndTellsWhatChanged)
     // Nothing to compare with yet: no news; the failed shop decides the status.
     const auto first = runList(1);
     EXPECT_EQ(first.exitCode, 2) << first.err;
-    EXPECT_EQ(lines(first.out), (std::vector<std::string>{"seller\toutcome\titems\tdemoted\tnew\trecovered",
+    EXPECT_EQ(tamsel::testing::outputLines(first.out), (std::vector<std::string>{"seller\toutcome\titems\tdemoted\tnew\trecovered",
                                                           "daily-shop\tcomplete\t100\t" + hiddenOn(1) + "\t\t",
                                                           "demo-shop\tcomplete\t130\t5\t\t",
                                                           "fault-500\tincomplete\t72\t0\t\t",
@@ -153,7 +144,7 @@ TEST_F(CliWatchTest, EveryShopRunsInTurnAndTellsWhatChanged)
     EXPECT_EQ(second.exitCode, 3) << second.err;
     const std::set<std::string> before = demotedOn(1);
     const std::set<std::string> after = demotedOn(2);
-    EXPECT_EQ(lines(second.out),
+    EXPECT_EQ(tamsel::testing::outputLines(second.out),
               (std::vector<std::string>{"seller\toutcome\titems\tdemoted\tnew\trecovered",
                                         "daily-shop\tcomplete\t100\t" + hiddenOn(2) + "\t" +
                                             std::to_string(countOf(after, before)) + "\t" +
@@ -174,7 +165,7 @@ TEST_F(CliWatchTest, CtrlCStopsTheListAndKeepsWhatWasSaved)
     const auto run = cli({"watch", "run", "--pause", "0", "--search-host", "127.0.0.1:" + std::to_string(simulator.start())},
                          [&] { return simulator.requestCount() >= 7 + 3; });
     EXPECT_EQ(run.exitCode, 130) << run.err;
-    const auto out = lines(run.out);
+    const auto out = tamsel::testing::outputLines(run.out);
     ASSERT_EQ(out.size(), 3u) << run.out;
     EXPECT_EQ(out[1], "demo-shop\tcomplete\t130\t5\t\t");
     EXPECT_EQ(out[2].rfind("fault-stall\tstopped\t", 0), 0u) << out[2];
@@ -206,7 +197,7 @@ TEST_F(CliWatchTest, WhatChangedIsToldInOneNotificationOrWhyNotOnce)
         const tamsel::testing::NotificationSession session(c.setting);
         const auto run = runList(2, {"--notify"});
         EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(lines(run.out).size(), 3u);  // the list goes on either way
+        EXPECT_EQ(tamsel::testing::outputLines(run.out).size(), 3u);  // the list goes on either way
         const auto received = session.received();
         ASSERT_EQ(received.size(), c.shown);
         std::size_t toldWhyNot = 0;
@@ -263,7 +254,7 @@ TEST_F(CliWatchTest, HistoryItemsTellsSinceWhenEachItemIsDemotedAndWhatRecovered
 
     const auto run = cli({"history", "items", "daily-shop"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto out = lines(run.out);
+    const auto out = tamsel::testing::outputLines(run.out);
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out[0].rfind("# daily-shop: run 4 (2026-12-04 12:00:00)", 0), 0u) << out[0];
 

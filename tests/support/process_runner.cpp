@@ -21,6 +21,15 @@ std::string slurp(const std::string& path)
 
 }  // namespace
 
+std::vector<std::string> outputLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit,
                       const std::function<bool()>& signalWhen, int signal)
 {

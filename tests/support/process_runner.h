@@ -15,6 +15,9 @@ struct ProcessRun {
 
 // Runs a program (args[0] is its path) and collects its output; kills it after `limit`.
 // Once `signalWhen` holds (polled while the program runs), it is sent `signal`, once.
+// A program's output split at its line ends.
+std::vector<std::string> outputLines(const std::string& text);
+
 ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit,
                       const std::function<bool()>& signalWhen = {}, int signal = 0);
 
