@@ -1,34 +1,22 @@
 #include "main_form.h"
 
-#include "csv_export.h"
 #include "detection_run.h"
 #include "gbk_text.h"
 #include "grid_model.h"
 #include "history_tab.h"
 #include "info_pages.h"
-#include "item_page.h"
 #include "link_label.h"
-#include "local_time.h"
 #include "platform.h"
 #include "rank_chart.h"
-#include "rank_picture.h"
 #include "result_grid.h"
 #include "result_grids.h"
-#include "run_grids.h"
 #include "run_texts.h"
 #include "site_urls.h"
 #include "skin_frame.h"
-#include "table_actions.h"
-#include "sort_grid.h"
 #include "update_check.h"
 #include "user_settings.h"
-#include "verdict_delegate.h"
 
-#include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,17 +25,14 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace tamsel::app {
 
 namespace {
 
-constexpr int ScrollBarThickness = 19;
 constexpr int PrepareChartsAfterMs = 500;
 // The status panel tells the page in progress at most this often.
 constexpr int ProgressIntervalMs = 250;
-constexpr int VerdictColumn = 7;
 // The maker's contact number on the QQ messenger.
 const QString ContactNumber = QStringLiteral("80018109");
 
@@ -196,105 +181,6 @@ void TMainForm::setupStopControls()
     connect(escape, &QShortcut::activated, this, &TMainForm::stopRun);
 }
 
-void TMainForm::setupGridActions(int index)
-{
-    static const char* const GridNames[3] = {"所有宝贝", "降权宝贝", "宝贝权重排行榜"};
-    ResultGrid& grid = *grids_[index];
-    addTableActions(
-        grid, platform_, [this, index] { return GridCsv(*models_[index], ResultGridColumns()[index]); },
-        [this, index] {
-            return shownRun_ ? QString::fromStdString(RunCsvFileNames(*shownRun_)[static_cast<std::size_t>(index)])
-                             : QString::fromUtf8(GridNames[index]) + QStringLiteral(".csv");
-        });
-    auto* itemHistory = new QAction(QStringLiteral("查看排名变化"), &grid);
-    itemHistory->setObjectName(QStringLiteral("itemHistoryAction"));
-    connect(itemHistory, &QAction::triggered, this, [this, index] { showItemHistory(index); });
-    grid.addAction(itemHistory);
-    auto* exportRun = new QAction(QStringLiteral("导出本次探测…"), &grid);
-    exportRun->setObjectName(QStringLiteral("exportRunAction"));
-    connect(exportRun, &QAction::triggered, this, &TMainForm::exportShownRun);
-    grid.addAction(exportRun);
-}
-
-void TMainForm::setupHistory(const std::string& historyPath)
-{
-    historyTab_ = new HistoryTab(*MainPage_, historyPath, hosts_.itemHost, platform_, *this);
-    connect(historyTab_, &HistoryTab::runOpened, this, &TMainForm::showStoredRun);
-    connect(historyTab_, &HistoryTab::notice, this, [this](const QString& text, const QString& details) {
-        showStatus(text, false);
-        sbar_->setToolTip(details);
-    });
-}
-
-void TMainForm::showItemHistory(int gridIndex)
-{
-    static constexpr int IdColumns[3] = {sgData1IdColumn, sgData2IdColumn, sgData3IdColumn};
-    const int row = grids_[gridIndex]->selectionTop();
-    const std::string itemId = models_[gridIndex]->cell(IdColumns[gridIndex], row);
-    if (itemId.empty() || !shownRun_)
-        return;
-    historyTab_->showItemHistory(shownRun_->sellerId, itemId, displayText(models_[gridIndex]->cell(1, row)));
-    MainPage_->setCurrentIndex(6);
-}
-
-void TMainForm::showStoredRun(const history::StoredRun& stored)
-{
-    if (!btnSearch_->isEnabled())
-        return;
-    RunItems items = history::ItemsOf(stored);
-    ShowRun(items, stored.report, *models_[0], *models_[1], *models_[2]);
-    for (GridModel* model : models_)
-        model->publishRows();
-    shownRun_ = stored.report;
-    showStreakNotes(stored);
-    showStatus(QString::fromStdString(storedRunStatusText(stored.report)), IsAlarming(stored.report.outcome));
-    showOutcomeTooltip(stored.report);
-    MainPage_->setCurrentIndex(0);
-}
-
-void TMainForm::showStreakNotes(const history::StoredRun& run)
-{
-    // An incomplete run could not judge every item: since when a complete run saw it demoted would
-    // not be its own news.
-    std::map<std::string, QString> notes;
-    if (run.report.outcome == RunOutcome::Complete) {
-        for (const history::ItemStreak& streak : historyTab_->streaksUpTo(run).demoted)
-            notes.emplace(streak.itemId, QStringLiteral("自 %1 起降权，共 %2 天")
-                                             .arg(QString::fromStdString(LocalTimeText(streak.since, "%Y-%m-%d")))
-                                             .arg(streak.days));
-    }
-    sgData2View().setTitleNotes(notes, sgData2IdColumn);
-    sgData3View().setTitleNotes(std::move(notes), sgData3IdColumn);
-}
-
-void TMainForm::exportShownRun()
-{
-    if (!shownRun_ || !btnSearch_->isEnabled())
-        return;
-    const QString folder = platform_.existingFolder(this, QStringLiteral("导出本次探测"));
-    if (folder.isEmpty())
-        return;
-    const QDir dir(folder);
-    std::vector<CsvFile> files = RunCsvFiles(*shownRun_, *models_[0], *models_[1], *models_[2]);
-    const std::vector<std::string> names = UnusedRunCsvFileNames(
-        *shownRun_, [&dir](const std::string& name) { return QFileInfo::exists(dir.filePath(QString::fromStdString(name))); });
-    if (names.empty()) {
-        platform_.warn(this, QStringLiteral("导出失败"), QStringLiteral("%1 中这次探测的文件名都已被占用。").arg(folder));
-        return;
-    }
-    QStringList written;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const QString path = dir.filePath(QString::fromStdString(names[i]));
-        if (!writeFileAtomically(path, files[i].bytes)) {
-            platform_.warn(this, QStringLiteral("导出失败"), QStringLiteral("无法写入文件：%1").arg(path));
-            return;
-        }
-        written << path;
-    }
-    showStatus(QStringLiteral("已导出 %1 个文件到 %2").arg(written.size()).arg(QDir::toNativeSeparators(folder)), false);
-    sbar_->setToolTip(written.join(QLatin1Char('\n')));
-}
-
 void TMainForm::setupMainPage()
 {
     MainPage_ = new QTabWidget(client_);
@@ -320,105 +206,6 @@ void TMainForm::setupMainPage()
     setupADPanel(1, *tabSheets_[1]);
     setupSortControls();
     setupGrid(2, *tabSheets_[2], QRect(8, 40, 977, 481));
-}
-
-void TMainForm::setupGrid(int index, QWidget& sheet, QRect design)
-{
-    const QString name = QStringLiteral("sgData%1").arg(index + 1);
-    models_[index] = new GridModel(this);
-    models_[index]->setObjectName(name + QStringLiteral("Model"));
-
-    auto* grid = new ResultGrid(*models_[index], skin_.cellHeight(), &sheet);
-    grids_[index] = grid;
-    grid->setObjectName(name);
-    setSkinSection(*grid, "grid");
-    grid->setGeometry(design);
-    grid->setColumnResizing(index == 2);
-
-    auto* horizontal = new QScrollBar(Qt::Horizontal, &sheet);
-    horizontal->setObjectName(name + QStringLiteral("HSB"));
-    setSkinSection(*horizontal, "hscrollbar");
-    horizontal->setGeometry(design.left(), design.bottom() + 1 - ResultGrid::ScrollBarOverlap,
-                            design.width() - ResultGrid::ScrollBarOverlap, ScrollBarThickness);
-    auto* vertical = new QScrollBar(Qt::Vertical, &sheet);
-    vertical->setObjectName(name + QStringLiteral("VSB"));
-    setSkinSection(*vertical, "vscrollbar");
-    vertical->setGeometry(design.right() + 1 - ResultGrid::ScrollBarOverlap, design.top(), ScrollBarThickness,
-                          design.height());
-    // Made after the bars, so it lies over their ends.
-    auto* corner = new QWidget(&sheet);
-    corner->setObjectName(name + QStringLiteral("Corner"));
-    setSkinSection(*corner, "bothhscrollbar");
-    corner->setAttribute(Qt::WA_StyledBackground);
-    corner->setGeometry(vertical->x(), horizontal->y(), ScrollBarThickness, ScrollBarThickness);
-    horizontal->hide();
-    vertical->hide();
-    corner->hide();
-    horizontalBars_[index] = horizontal;
-    verticalBars_[index] = vertical;
-    barCorners_[index] = corner;
-    grid->attachScrollBars(*horizontal, *vertical, *corner);
-
-    static constexpr void (TMainForm::*DblClick[3])() = {&TMainForm::sgData1DblClick, &TMainForm::sgData2DblClick,
-                                                          &TMainForm::sgData3DblClick};
-    connect(grid, &ResultGrid::dblClick, this, DblClick[index]);
-    if (index == 2) {
-        grid->setItemDelegateForColumn(VerdictColumn - 1, new VerdictDelegate(grid));
-        connect(grid, &ResultGrid::mouseDown, this, &TMainForm::sgData3MouseDown);
-    }
-}
-
-void TMainForm::setupSortControls()
-{
-    cbSort_ = new QComboBox(tabSheets_[2]);
-    cbSort_->setObjectName(QStringLiteral("cbSort"));
-    setSkinSection(*cbSort_, "combobox");
-    cbSort_->setGeometry(8, 8, 161, 20);
-    cbSort_->setEditable(false);
-    cbSort_->setMaxVisibleItems(8);
-    cbSort_->addItems({QStringLiteral("权重从高到低排列"), QStringLiteral("权重从低到高排列"),
-                       QStringLiteral("店铺主打宝贝权重")});
-    cbSort_->setCurrentIndex(2);
-
-    btnSort_ = new QPushButton(QStringLiteral("确定"), tabSheets_[2]);
-    btnSort_->setObjectName(QStringLiteral("btnSort"));
-    setSkinSection(*btnSort_, "button");
-    btnSort_->setGeometry(176, 8, 75, 25);
-    connect(btnSort_, &QPushButton::clicked, this, &TMainForm::btnSortClick);
-
-    // Right of the sort controls, clear of every control the page had.
-    btnRankChart_ = new QPushButton(QStringLiteral("排名图"), tabSheets_[2]);
-    btnRankChart_->setObjectName(QStringLiteral("btnRankChart"));
-    setSkinSection(*btnRankChart_, "button");
-    btnRankChart_->setGeometry(259, 8, 75, 25);
-    connect(btnRankChart_, &QPushButton::clicked, this, &TMainForm::showRankChart);
-}
-
-void TMainForm::showRankChart()
-{
-    if (!btnSearch_->isEnabled())
-        return;
-    auto* dialog = new RankChartDialog(RankPictureOf(*models_[1], *models_[2], shownRun_), hosts_.itemHost, platform_, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &RankChartDialog::itemClicked, this, &TMainForm::selectRankingRow);
-    dialog->show();
-}
-
-void TMainForm::selectRankingRow(const std::string& itemId)
-{
-    GridModel& model = *models_[2];
-    for (int row = 1; row < model.rowCount(); ++row) {
-        if (model.cell(sgData3IdColumn, row) != itemId)
-            continue;
-        ResultGrid& grid = *grids_[2];
-        const QModelIndex first = model.index(row - 1, 0);
-        grid.setCurrentIndex(first);
-        grid.selectionModel()->select(QItemSelection(first, model.index(row - 1, model.columnCount(QModelIndex()) - 1)),
-                                      QItemSelectionModel::ClearAndSelect);
-        grid.scrollTo(first);
-        MainPage_->setCurrentIndex(2);
-        return;
-    }
 }
 
 void TMainForm::setupADPanel(int index, QWidget& sheet)
@@ -501,14 +288,6 @@ void TMainForm::FormCreate()
     setupGridColumns(sgData2View(), sgData2Columns());
     setupGridColumns(sgData3View(), sgData3Columns());
     infoPages_->navigate();
-}
-
-void TMainForm::setupGridColumns(ResultGrid& grid, std::span<const GridColumn> columns)
-{
-    SetupResultGrid(grid.gridModel(), columns);
-    for (std::size_t col = 0; col < columns.size(); ++col)
-        grid.setColWidth(static_cast<int>(col), columns[col].width);
-    grid.gridModel().publishRows();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)
@@ -697,60 +476,6 @@ void TMainForm::setWatchPosition(int shop, int shops)
 {
     watchShop_ = shop;
     watchShops_ = shops;
-}
-
-void TMainForm::btnSortClick()
-{
-    if (!btnSearch_->isEnabled())
-        return;
-    switch (cbSort_->currentIndex()) {
-    case 0:
-        TSortGrid::SortByColumn(sgData3(), 5, 2);
-        break;
-    case 1:
-        TSortGrid::SortByColumn(sgData3(), 5, 1);
-        break;
-    case 2:
-        TSortGrid::SortByColumn(sgData3(), 1, 2);
-        break;
-    default:
-        break;
-    }
-}
-
-void TMainForm::sgData1DblClick()
-{
-    openItemPage(sgData1View(), sgData1IdColumn);
-}
-
-void TMainForm::sgData2DblClick()
-{
-    openItemPage(sgData2View(), sgData2IdColumn);
-}
-
-void TMainForm::sgData3DblClick()
-{
-    openItemPage(sgData3View(), sgData3IdColumn);
-}
-
-void TMainForm::openItemPage(const ResultGrid& grid, int idColumn)
-{
-    const std::string id = grid.gridModel().cell(idColumn, grid.selectionTop());
-    if (id.empty())
-        return;
-    app::openItemPage(platform_, this, itemPageUrl(hosts_.itemHost, displayText(id)));
-}
-
-void TMainForm::sgData3MouseDown(Qt::MouseButton button, QPoint pos)
-{
-    if (button != Qt::LeftButton)
-        return;
-    const QPoint cell = sgData3View().mouseToCell(pos);
-    if (cell.y() != 0)
-        return;
-    if (!btnSearch_->isEnabled())
-        return;
-    TSortGrid::SortByColumn(sgData3(), cell.x() - 1, 0);
 }
 
 }  // namespace tamsel::app
