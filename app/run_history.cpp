@@ -3,10 +3,30 @@
 #include "codepage.h"
 #include "run_comparison.h"
 
+#include <QAbstractEventDispatcher>
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <malloc.h>
+
+#include <memory>
+
 namespace tamsel::app {
+namespace {
+
+// The save is a run's last work, and the window may then idle for hours. The allocator would keep
+// what the run freed for the next one, and the repaints after a run free each a copy of the window's
+// image: once the window has nothing left to do, those pages go back to the system.
+void releaseFreedMemoryOnceIdle()
+{
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [once] {
+        QObject::disconnect(*once);
+        malloc_trim(0);
+    });
+}
+
+}  // namespace
 
 RunHistory::RunHistory(const std::string& path, QObject* parent) : QObject(parent), path_(path)
 {
@@ -50,7 +70,12 @@ void RunHistory::save(const RunReport& report, const RunItems& items)
     const auto saved = [this](std::int64_t, const history::HistoryWriter::Outcome& outcome) {
         // On the writer's thread: the news reaches the window on its own.
         QMetaObject::invokeMethod(
-            this, [this, outcome] { written(outcome, QStringLiteral("探测记录未能保存：")); }, Qt::QueuedConnection);
+            this,
+            [this, outcome] {
+                written(outcome, QStringLiteral("探测记录未能保存："));
+                releaseFreedMemoryOnceIdle();
+            },
+            Qt::QueuedConnection);
     };
     writer_->save(history::MakeStoredRun(report, items), saved);
 }
