@@ -1,32 +1,13 @@
 #include "run_history.h"
 
 #include "codepage.h"
+#include "memory_release.h"
 #include "run_comparison.h"
 
-#include <QAbstractEventDispatcher>
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <malloc.h>
-
-#include <memory>
-
 namespace tamsel::app {
-namespace {
-
-// The save is a run's last work, and the window may then idle for hours. The allocator would keep
-// what the run freed for the next one, and the repaints after a run free each a copy of the window's
-// image: once the window has nothing left to do, those pages go back to the system.
-void releaseFreedMemoryOnceIdle()
-{
-    auto once = std::make_shared<QMetaObject::Connection>();
-    *once = QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [once] {
-        QObject::disconnect(*once);
-        malloc_trim(0);
-    });
-}
-
-}  // namespace
 
 RunHistory::RunHistory(const std::string& path, QObject* parent) : QObject(parent), path_(path)
 {
@@ -73,6 +54,7 @@ void RunHistory::save(const RunReport& report, const RunItems& items)
             this,
             [this, outcome] {
                 written(outcome, QStringLiteral("探测记录未能保存："));
+                // The save is a run's last work.
                 releaseFreedMemoryOnceIdle();
             },
             Qt::QueuedConnection);
