@@ -1,6 +1,7 @@
 #include "run_history.h"
 
 #include "codepage.h"
+#include "memory_release.h"
 #include "run_comparison.h"
 
 #include <QFutureWatcher>
@@ -50,7 +51,13 @@ void RunHistory::save(const RunReport& report, const RunItems& items)
     const auto saved = [this](std::int64_t, const history::HistoryWriter::Outcome& outcome) {
         // On the writer's thread: the news reaches the window on its own.
         QMetaObject::invokeMethod(
-            this, [this, outcome] { written(outcome, QStringLiteral("探测记录未能保存：")); }, Qt::QueuedConnection);
+            this,
+            [this, outcome] {
+                written(outcome, QStringLiteral("探测记录未能保存："));
+                // The save is a run's last work.
+                releaseFreedMemoryOnceIdle();
+            },
+            Qt::QueuedConnection);
     };
     writer_->save(history::MakeStoredRun(report, items), saved);
 }

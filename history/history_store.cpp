@@ -267,6 +267,12 @@ void HistoryStore::connect()
     file_ = IdentityAt(path_).value_or(FileIdentity{});
 }
 
+void HistoryStore::releaseMemory()
+{
+    if (db_)
+        sqlite3_db_release_memory(db_->db());
+}
+
 void HistoryStore::refuseReadOnly() const
 {
     if (db_->readOnly)

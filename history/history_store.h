@@ -81,6 +81,9 @@ public:
     // for the streaks of demotion_streaks.h.
     std::vector<RunDemotions> demotions(const std::string& sellerId);
 
+    // Frees the pages the connection keeps of what it read and wrote; the store stays open.
+    void releaseMemory();
+
     // The watch list: sellers (GBK) run in turn, in the order they were added.
     std::vector<std::string> watched();
     // Adds the sellers not on it yet; returns how many were added.

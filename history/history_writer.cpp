@@ -29,6 +29,10 @@ auto reporting(const char* what, Work work, Report report)
             } catch (const std::exception& e) {
                 outcome.error = failure(what, e);
             }
+            // The writer waits idle between jobs, often for hours: the pages it cached would
+            // only be kept, and the system's file cache has them anyway. Before the report, so
+            // that what hears of the job finds the memory freed.
+            store->releaseMemory();
         }
         if (report)
             report(result, outcome);

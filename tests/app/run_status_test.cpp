@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 using namespace tamsel;
 using namespace tamsel::app;
@@ -46,9 +47,10 @@ public:
         shown.push_back(control<QLabel>(*this, "sbar").text());
         stopLinkShown = stopLinkShown && control<LinkLabel>(*this, "labStop").isVisible();
         if (progress.stage == escapeStage && progress.page == escapePage) {
-            // Pressed while the page's request waits to go out: the run can be nowhere else.
+            // Pressed while the page's request waits to go out: the run can be nowhere else. The
+            // shortcut itself, not a key event: another test's window may hold the focus.
             escapePressed = true;
-            QTest::keyClick(this, Qt::Key_Escape);
+            emit control<QShortcut>(*this, "stopShortcut").activated();
         }
     }
 
@@ -226,8 +228,9 @@ private slots:
     {
         Window window(host_);
         WatchedForm& form = window.form;
-        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto& btnSearch = control<QPushButton>(form, "btnSearch");
+        QCOMPARE(control<QShortcut>(form, "stopShortcut").key(), QKeySequence(Qt::Key_Escape));
         // The first, a middle and the last page of each pass of the 100-page shop.
         for (const RunStage stage : {RunStage::SalesOrder, RunStage::DefaultOrder}) {
             for (const int page : {1, 50, 100}) {

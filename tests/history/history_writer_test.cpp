@@ -51,6 +51,24 @@ TEST(HistoryWriter, WritesInOrderAndFinishesQueuedWritesWhenDestroyed)
     EXPECT_EQ(store.list().size(), static_cast<std::size_t>(Runs - 1));
 }
 
+TEST(HistoryWriter, KeepsNoPagesOfTheFileBetweenJobs)
+{
+    // The window saves a run now and then and waits in between, often for hours: pages cached by
+    // one save are of no use to the next, and a cache grown by every save would only be kept.
+    TempDir dir;
+    constexpr int Runs = 12;
+    std::vector<sqlite3_int64> used;  // written on the writer's thread, read after its join
+    {
+        HistoryWriter writer(dir.file("history.sqlite3"));
+        for (int i = 0; i < Runs; ++i)
+            writer.save(SampleRun(std::to_string(i), RunOutcome::Complete, 5000),
+                        [&used](std::int64_t, const Outcome&) { used.push_back(sqlite3_memory_used()); });
+    }
+    ASSERT_EQ(used.size(), static_cast<std::size_t>(Runs));
+    EXPECT_LT(used.back() - used.front(), 256 * 1024)
+        << "SQLite's memory after the first save " << used.front() << " bytes, after the last " << used.back();
+}
+
 TEST(HistoryWriter, EveryJobTellsWhyTheStoreCouldNotBeOpened)
 {
     TempDir dir;

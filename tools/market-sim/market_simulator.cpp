@@ -18,7 +18,6 @@ namespace {
 constexpr const char* kGbkScript = "text/javascript; charset=GBK";
 constexpr const char* kGbkHtml = "text/html; charset=GBK";
 constexpr const char* kUtf8Html = "text/html; charset=utf-8";
-constexpr std::size_t kLogCapacity = 20000;
 // Far beyond any catalogue; keeps page arithmetic within int.
 constexpr std::size_t kMaxOffset = kPageSize * 1000000;
 
@@ -49,7 +48,7 @@ std::string orderName(ListingOrder order)
 }  // namespace
 
 MarketSimulator::MarketSimulator(MarketSimulatorOptions options)
-    : options_(std::move(options)), log_(kLogCapacity, options_.onRequest), server_(std::make_unique<httplib::Server>())
+    : options_(std::move(options)), log_(options_.keptRequests, options_.onRequest), server_(std::make_unique<httplib::Server>())
 {
     // One request per connection: no idle keep-alive connection can hold up stop().
     server_->set_keep_alive_max_count(1);

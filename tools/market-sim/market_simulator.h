@@ -30,6 +30,8 @@ struct MarketSimulatorOptions {
     // The host name (Host header, port aside) under which the maker's software site is asked for.
     std::string softwareSiteName = "localhost";
     std::function<void(const std::string& line)> onRequest;  // each log line, in order
+    // The newest requests requests() and logLines() keep; requestCount() counts them all.
+    std::size_t keptRequests = 20000;
 };
 
 // The marketplace's search host and the maker's two web sites on one loopback HTTP server
