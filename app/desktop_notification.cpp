@@ -12,8 +12,6 @@ namespace tamsel::app {
 
 namespace {
 
-constexpr int AnswerLimitMs = 5000;
-
 // Read at every notification, as sd-bus does: Qt's shared session connection keeps the address
 // its first use found, and libdbus would fall back to starting a bus of its own.
 QString sessionBusAddress()
@@ -29,13 +27,20 @@ QString sessionBusAddress()
     return QStringLiteral("unix:path=") + QString::fromLatin1(path);
 }
 
-QString reasonFor(const QDBusError& error)
+QString durationText(int milliseconds)
+{
+    if (milliseconds % 1000 != 0)
+        return QStringLiteral("%1 毫秒").arg(milliseconds);
+    return QStringLiteral("%1 秒").arg(milliseconds / 1000);
+}
+
+QString reasonFor(const QDBusError& error, int answerLimitMs)
 {
     switch (error.type()) {
     case QDBusError::ServiceUnknown:
         return QStringLiteral("桌面没有通知服务");
     case QDBusError::NoReply:
-        return QStringLiteral("通知服务在 %1 秒内没有回应").arg(AnswerLimitMs / 1000);
+        return QStringLiteral("通知服务在 %1内没有回应").arg(durationText(answerLimitMs));
     default:
         return QStringLiteral("桌面通知未能显示：%1（%2）").arg(error.message(), error.name());
     }
@@ -43,7 +48,7 @@ QString reasonFor(const QDBusError& error)
 
 }  // namespace
 
-QString sendDesktopNotification(const QString& summary, const QString& body)
+QString sendDesktopNotification(const QString& summary, const QString& body, int answerLimitMs)
 {
     const QString address = sessionBusAddress();
     if (address.isEmpty())
@@ -64,9 +69,9 @@ QString sendDesktopNotification(const QString& summary, const QString& body)
             // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout (-1: the server's).
             call << QStringLiteral("Tamsel") << 0u << QString() << summary << body << QStringList() << QVariantMap()
                  << -1;
-            const QDBusMessage reply = bus.call(call, QDBus::Block, AnswerLimitMs);
+            const QDBusMessage reply = bus.call(call, QDBus::Block, answerLimitMs);
             if (reply.type() != QDBusMessage::ReplyMessage)
-                reason = reasonFor(QDBusError(reply));
+                reason = reasonFor(QDBusError(reply), answerLimitMs);
         }
     }
     QDBusConnection::disconnectFromBus(connectionName);

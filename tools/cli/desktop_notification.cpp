@@ -12,8 +12,6 @@ namespace tamsel::cli {
 
 namespace {
 
-constexpr std::chrono::seconds AnswerLimit{5};
-
 struct BusCloser {
     // Closing without flushing: a flush waits, without limit, for a bus that never answered.
     void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
@@ -46,13 +44,22 @@ int takeAnswer(sd_bus_message* reply, void* answerPointer, sd_bus_error*)
     return 0;
 }
 
+std::string durationText(std::chrono::milliseconds duration)
+{
+    if (duration.count() % 1000 != 0)
+        return std::to_string(duration.count()) + " ms";
+    const auto seconds = duration.count() / 1000;
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 }  // namespace
 
-std::string SendDesktopNotification(const std::string& summary, const std::string& body)
+std::string SendDesktopNotification(const std::string& summary, const std::string& body,
+                                    std::chrono::milliseconds answerLimit)
 {
     if (!std::getenv("DBUS_SESSION_BUS_ADDRESS") && !std::getenv("XDG_RUNTIME_DIR"))
         return "no session bus: neither DBUS_SESSION_BUS_ADDRESS nor XDG_RUNTIME_DIR is set";
-    const auto deadline = std::chrono::steady_clock::now() + AnswerLimit;
+    const auto deadline = std::chrono::steady_clock::now() + answerLimit;
 
     sd_bus* openedBus = nullptr;
     int result = sd_bus_open_user(&openedBus);
@@ -76,14 +83,14 @@ std::string SendDesktopNotification(const std::string& summary, const std::strin
     // sd_bus_call would bound the call only once the bus is up; connecting and the bus's greeting
     // wait on sd-bus's own, much longer limits. One deadline covers them all.
     Answer answer;
-    const auto budget = std::chrono::duration_cast<std::chrono::microseconds>(AnswerLimit);
+    const auto budget = std::chrono::duration_cast<std::chrono::microseconds>(answerLimit);
     result = sd_bus_call_async(bus.get(), nullptr, call.get(), takeAnswer, &answer, budget.count());
     if (result < 0)
         return "cannot send the notification: " + systemError(result);
     while (!answer.arrived) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline)
-            return "no answer on the session bus within " + std::to_string(AnswerLimit.count()) + " seconds";
+            return "no answer on the session bus within " + durationText(answerLimit);
         result = sd_bus_process(bus.get(), nullptr);
         if (result > 0)
             continue;
