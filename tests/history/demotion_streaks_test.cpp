@@ -1,8 +1,8 @@
 #include "demotion_streaks.h"
+#include "local_clock.h"
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <tuple>
 
 using namespace tamsel;
@@ -13,13 +13,7 @@ namespace {
 // Day `day` of December 2026 at `hour`, local time.
 std::chrono::system_clock::time_point at(int day, int hour = 12)
 {
-    std::tm local{};
-    local.tm_year = 2026 - 1900;
-    local.tm_mon = 11;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&local));
+    return tamsel::testing::LocalTime(2026, 12, day, hour);
 }
 
 RunDemotions run(std::int64_t id, int day, std::set<std::string> demoted, RunOutcome outcome = RunOutcome::Complete,

@@ -5,6 +5,7 @@
 #include "detection_run.h"
 #include "headless_host.h"
 #include "history_store.h"
+#include "local_clock.h"
 #include "market_simulator.h"
 #include "notification_session.h"
 #include "process_runner.h"
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <ctime>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -215,16 +215,10 @@ TEST_F(CliWatchTest, WhatChangedIsToldInOneNotificationOrWhyNotOnce)
 
 namespace {
 
-// Noon of day `day` of December 2026, local time.
+// Day `day` of December 2026 at `hour`, local time.
 std::chrono::system_clock::time_point december(int day, int hour = 12)
 {
-    std::tm local{};
-    local.tm_year = 2026 - 1900;
-    local.tm_mon = 11;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&local));
+    return tamsel::testing::LocalTime(2026, 12, day, hour);
 }
 
 // Runs daily-shop as the simulator shows it on `day` and stores the run as started at `started`.

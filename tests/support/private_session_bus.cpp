@@ -1,5 +1,7 @@
 #include "private_session_bus.h"
 
+#include "process_runner.h"
+
 #include <chrono>
 #include <fstream>
 #include <stdexcept>
@@ -8,7 +10,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,28 +81,10 @@ PrivateSessionBus::PrivateSessionBus()
         throw std::runtime_error("no pipe for the bus daemon's address");
     addressPipe_ = pipeEnds[0];
     std::vector<std::string> args{TAMSEL_DBUS_DAEMON, "--config-file=" + configPath, "--nofork", "--print-address=1"};
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
     // The daemon must stop on SIGTERM whatever the test program does with its signals.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    const int spawned = posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = spawnAsFromShell(std::move(args), pipeEnds[1]);
     close(pipeEnds[1]);
-    if (spawned != 0) {
+    if (pid_ < 0) {
         close(addressPipe_);
         throw std::runtime_error("cannot start " TAMSEL_DBUS_DAEMON);
     }

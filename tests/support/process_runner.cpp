@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace tamsel::testing {
 namespace {
@@ -30,22 +31,18 @@ std::vector<std::string> outputLines(const std::string& text)
     return lines;
 }
 
-ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit,
-                      const std::function<bool()>& signalWhen, int signal)
+pid_t spawnAsFromShell(std::vector<std::string> args, int outputFd, int errorFd)
 {
-    char outPath[] = "/tmp/tamsel-run-out-XXXXXX";
-    char errPath[] = "/tmp/tamsel-run-err-XXXXXX";
-    const int outFd = mkstemp(outPath);
-    const int errFd = mkstemp(errPath);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
-    // The program starts as from a shell: no signal blocked, none ignored.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (outputFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+    if (errorFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errorFd, 2);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none;
@@ -55,9 +52,23 @@ ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds l
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds limit,
+                      const std::function<bool()>& signalWhen, int signal)
+{
+    char outPath[] = "/tmp/tamsel-run-out-XXXXXX";
+    char errPath[] = "/tmp/tamsel-run-err-XXXXXX";
+    const int outFd = mkstemp(outPath);
+    const int errFd = mkstemp(errPath);
     ProcessRun run;
-    if (posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ) == 0) {
+    if (const pid_t pid = spawnAsFromShell(std::move(args), outFd, errFd); pid > 0) {
         int status = 0;
         const auto giveUp = std::chrono::steady_clock::now() + limit;
         bool signalled = false;
@@ -76,8 +87,6 @@ ProcessRun runProcess(std::vector<std::string> args, std::chrono::milliseconds l
         }
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
     close(outFd);
     close(errFd);
     run.out = slurp(outPath);

@@ -1,5 +1,6 @@
 #include "axis_scale.h"
 #include "codepage.h"
+#include "local_clock.h"
 #include "memory_grid.h"
 #include "rank_picture.h"
 #include "rank_view.h"
@@ -7,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
 #include <map>
 #include <set>
 
@@ -52,25 +52,13 @@ std::set<int32_t> ranksUpTo(int32_t last)
     return ranks;
 }
 
-std::chrono::system_clock::time_point localTime(int year, int month, int day, int hour, int minute)
-{
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&local));
-}
-
 RankPicture pictureOfRun(std::optional<RunOutcome> outcome)
 {
     std::optional<RunReport> run;
     if (outcome) {
         run.emplace();
         run->sellerId = utf8ToGbk("小美的店");
-        run->started = localTime(2024, 5, 7, 9, 5);
+        run->started = tamsel::testing::LocalTime(2024, 5, 7, 9, 5);
         run->outcome = *outcome;
     }
     return RankPictureOf(MemoryGrid(5, 2), MemoryGrid(9, 2), run);
